@@ -1,0 +1,34 @@
+# The README's two commands: `make run` and `make test`. `make bench` runs the benchmarks.
+BUILD ?= build
+SANITIZE_BUILD ?= build-sanitize
+JOBS ?= $(shell nproc)
+CMAKE_FLAGS ?=
+
+.PHONY: all deps configure build run test bench sanitize clean
+
+all: build
+
+deps:
+	@bash scripts/install-deps.sh
+
+configure: deps
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS) >/dev/null
+
+build: configure
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@bash scripts/run-demo.sh $(BUILD)
+
+test: build
+	@cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j$(JOBS) --timeout 600
+
+bench: build
+	@for b in $(BUILD)/bench/bench_*; do echo "== $$b"; $$b; done
+
+# The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
+sanitize:
+	@$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_FLAGS="-DQV_SANITIZE=address,undefined -DQV_BENCH=OFF"
+
+clean:
+	rm -rf $(BUILD) $(SANITIZE_BUILD)

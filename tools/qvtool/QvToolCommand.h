@@ -1,0 +1,27 @@
+#pragma once
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+// qvtool's subcommands. Each lives in its own source file and registers itself with a static
+// QvToolCommand::Registration; main dispatches on the first argument.
+namespace QvToolCommand {
+constexpr int kExitOk = 0;
+constexpr int kExitFailure = 1;
+constexpr int kExitUsage = 2;
+
+struct Entry {
+    std::string summary; // one line for the usage text
+    std::function<int(const std::vector<std::string>& arguments)> run;
+};
+
+std::map<std::string, Entry>& Table();
+
+struct Registration {
+    Registration(const std::string& name, Entry entry) { Table()[name] = std::move(entry); }
+};
+
+// Prints "qvtool NAME: TEXT" to standard error and returns kExitUsage.
+int UsageError(const std::string& name, const std::string& text);
+} // namespace QvToolCommand

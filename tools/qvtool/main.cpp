@@ -1,0 +1,38 @@
+#include "QvToolCommand.h"
+
+#include <cstdio>
+
+namespace QvToolCommand {
+std::map<std::string, Entry>& Table() {
+    static std::map<std::string, Entry> table;
+    return table;
+}
+
+int UsageError(const std::string& name, const std::string& text) {
+    std::fprintf(stderr, "qvtool %s: %s\n", name.c_str(), text.c_str());
+    return kExitUsage;
+}
+} // namespace QvToolCommand
+
+namespace {
+int PrintUsage(std::FILE* out) {
+    std::fprintf(out, "usage: qvtool COMMAND [ARGUMENTS]\n\ncommands:\n");
+    for (const auto& [name, entry] : QvToolCommand::Table())
+        std::fprintf(out, "  %-10s %s\n", name.c_str(), entry.summary.c_str());
+    return out == stdout ? QvToolCommand::kExitOk : QvToolCommand::kExitUsage;
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    if (argc < 2)
+        return PrintUsage(stderr);
+    const std::string name = argv[1];
+    if (name == "--help" || name == "-h" || name == "help")
+        return PrintUsage(stdout);
+    auto it = QvToolCommand::Table().find(name);
+    if (it == QvToolCommand::Table().end()) {
+        std::fprintf(stderr, "qvtool: unknown command '%s'\n", name.c_str());
+        return PrintUsage(stderr);
+    }
+    return it->second.run(std::vector<std::string>(argv + 2, argv + argc));
+}
