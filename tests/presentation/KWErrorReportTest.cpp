@@ -1,0 +1,131 @@
+#include "KWErrorReport.h"
+#include "KWExitRecorder.h"
+#include "KWMessageBoxRecorder.h"
+#include "KWTempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+std::string CurrentDirectory() {
+    return fs::current_path().string();
+}
+} // namespace
+
+TEST(KWErrorReport, FatalErrorNamesClassAndMessage) {
+    KWMessageBoxRecorder boxes;
+    ReportFatalError("CQXVideoFrame", "Memory Allocation Failed");
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 1u);
+    const auto& box = shown[0].request;
+    EXPECT_EQ(box.caption, "Fatal Error");
+    EXPECT_EQ(
+        box.text,
+        "Fatal Error Occurred\r\nClass:\tCQXVideoFrame\r\nMessage:\tMemory Allocation Failed");
+    EXPECT_EQ(box.flags, KWMessageBoxFlags::kOk);
+}
+
+TEST(KWErrorReport, FatalErrorAndExitShowsTheStopBoxAndExitsWithZero) {
+    KWMessageBoxRecorder boxes;
+    KWExitRecorder exits;
+    try {
+        ReportFatalErrorAndExit("NO DirectX", "CKWDirectDraw", "message text");
+        FAIL() << "returned";
+    } catch (const KWExitRecorder::Exited& exited) {
+        EXPECT_EQ(exited.exitCode, 0);
+    }
+    try {
+        ReportFatalErrorAndExit("", "C", "m");
+    } catch (const KWExitRecorder::Exited&) {
+    }
+    const auto shown = boxes.Boxes();
+    ASSERT_EQ(shown.size(), 2u);
+    const auto& first = shown[0].request;
+    EXPECT_EQ(first.caption, "NO DirectX - Corvane Technologies, Inc.");
+    EXPECT_EQ(first.text,
+              "Fatal Error Occurred\r\n\t\t\t\t\t \r\nmessage text\r\n\r\nClass : \tCKWDirectDraw");
+    EXPECT_EQ(first.flags, KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconStop);
+    EXPECT_EQ(shown[1].request.caption, "FATAL ERROR -Corvane Technologies, Inc.");
+}
+
+TEST(KWErrorReport, WarningHasTheExclamationIcon) {
+    KWMessageBoxRecorder boxes(KWMessageBoxAnswer::kOk);
+    EXPECT_EQ(ShowWarning("Unknown frame type detected.\r\n", "MYS Playback Error"),
+              KWMessageBoxAnswer::kOk);
+    EXPECT_EQ(boxes.Boxes()[0].request.flags,
+              KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconExclamation);
+}
+
+TEST(KWErrorReport, SystemErrorTextIsAppendedWhenKnown) {
+    std::string text = "Open failed: ";
+    AppendSystemErrorText(text, ENOENT);
+    EXPECT_EQ(text, "Open failed: No such file or directory");
+    std::string unknown = "x";
+    AppendSystemErrorText(unknown, 987654);
+    EXPECT_EQ(unknown, "x");
+}
+
+TEST(PrepareDirectory, CreatesMissingLevelsAndRestoresTheBaseDirectory) {
+    KWTempDir temp;
+    const std::string base = CurrentDirectory();
+    const std::string target = temp / "a/b/c";
+    EXPECT_TRUE(PrepareDirectory(base, target));
+    EXPECT_TRUE(fs::is_directory(target));
+    EXPECT_EQ(CurrentDirectory(), base);
+    // Existing levels are fine, and a trailing separator changes nothing.
+    EXPECT_TRUE(PrepareDirectory(base, target + "/"));
+}
+
+TEST(PrepareDirectory, NetworkStyleRootIsKeptWhole) {
+    KWTempDir temp;
+    const std::string target = "/" + (temp / "share/dir"); // "//tmp/..." keeps "//tmp/" as root
+    EXPECT_TRUE(PrepareDirectory(CurrentDirectory(), target));
+    EXPECT_TRUE(fs::is_directory(temp / "share/dir"));
+}
+
+TEST(PrepareDirectory, APathWithoutSeparatorFailsAndChangesNothing) {
+    KWTempDir temp;
+    const std::string before = CurrentDirectory();
+    ASSERT_EQ(chdir(temp.Path().c_str()), 0);
+    EXPECT_FALSE(PrepareDirectory(temp.Path().string(), "capture"));
+    EXPECT_FALSE(fs::exists(temp / "capture"));
+    EXPECT_EQ(CurrentDirectory(), temp.Path().string());
+    ASSERT_EQ(chdir(before.c_str()), 0);
+}
+
+TEST(PrepareDirectory, ThirtyTwoLevelsFailWithoutCreatingAnything) {
+    KWTempDir temp;
+    // The temporary directory's own levels count, so build the path from the root.
+    std::string path;
+    for (int level = 1; level <= 31; ++level)
+        path += "/l" + std::to_string(level);
+    EXPECT_FALSE(PrepareDirectory(CurrentDirectory(), path)) << "root plus 31 levels = 32 prefixes";
+    EXPECT_FALSE(fs::exists("/l1"));
+
+    std::string deep = temp.Path().string();
+    const auto tempLevels = static_cast<std::size_t>(std::count(deep.begin(), deep.end(), '/'));
+    for (std::size_t prefixes = tempLevels + 1; prefixes < 31; ++prefixes)
+        deep += "/d";
+    EXPECT_TRUE(PrepareDirectory(CurrentDirectory(), deep)) << "31 prefixes are allowed";
+    EXPECT_FALSE(PrepareDirectory(CurrentDirectory(), deep + "/e"));
+    EXPECT_FALSE(fs::exists(deep + "/e"));
+}
+
+TEST(PrepareDirectory, ALevelThatIsAFileFailsAfterTheLevelsAboveIt) {
+    KWTempDir temp;
+    fs::create_directories(temp / "a");
+    std::ofstream(temp / "a/file") << "x";
+    const std::string base = CurrentDirectory();
+    EXPECT_FALSE(PrepareDirectory(base, temp / "a/file/d"));
+    EXPECT_FALSE(PrepareDirectory(base, temp / "a/file"));
+    EXPECT_FALSE(fs::exists(temp / "a/file/d"));
+    EXPECT_TRUE(fs::is_directory(temp / "a"));
+    EXPECT_TRUE(fs::is_regular_file(temp / "a/file"));
+    EXPECT_EQ(CurrentDirectory(), base);
+}
