@@ -1,0 +1,62 @@
+#include "CCamReceiver.h"
+
+#include "CCamReply.h"
+#include "CamMessages.h"
+#include "KWMessageTarget.h"
+#include "KWTick.h"
+
+#include <memory>
+#include <system_error>
+
+CCamReceiver::~CCamReceiver() {
+    Stop();
+}
+
+bool CCamReceiver::Start(KWWindowHandle window, const std::string& listenAddress,
+                         std::uint16_t port) {
+    Stop();
+    m_stop = false;
+    m_result = 0;
+    m_socket.Open();
+    try {
+        m_thread = std::thread(&CCamReceiver::ReceiveLoop, this, window, listenAddress, port);
+    } catch (const std::system_error&) {
+        m_socket.Close();
+        return false;
+    }
+    return true;
+}
+
+void CCamReceiver::Stop() {
+    if (!m_thread.joinable())
+        return;
+    m_stop = true;
+    m_socket.Shutdown();
+    m_thread.join();
+    m_socket.Close();
+}
+
+void CCamReceiver::ReceiveLoop(KWWindowHandle window, std::string listenAddress,
+                               std::uint16_t port) {
+    if (!m_socket.Bind(listenAddress, port)) {
+        KWPostMessage(window, CamMessages::WM_CAM_BIND_FAILED, 0, 0);
+        m_result = 0;
+        return;
+    }
+    // One byte more than the largest accepted datagram, for the terminating NUL.
+    char buffer[CCamReply::kMaxDatagramSize + 1];
+    while (!m_stop) {
+        const long received = m_socket.Receive(buffer, CCamReply::kMaxDatagramSize, kStopCheckMs);
+        if (received < 0 || received > static_cast<long>(CCamReply::kMaxDatagramSize))
+            continue; // errors, time-outs and oversized datagrams: straight back, no pause
+        buffer[received] = '\0';
+        auto record = std::make_unique<CameraRecord>();
+        const int kind = CCamReply::Parse(buffer, *record);
+        if (kind >= 0 &&
+            KWPostMessage(window, CamMessages::WM_CAM_BASE + static_cast<std::uint32_t>(kind),
+                          reinterpret_cast<KWWParam>(record.get()), 0))
+            record.release(); // the window owns it now
+        KWSleep(kPauseAfterDatagramMs);
+    }
+    m_result = 1;
+}
