@@ -17,9 +17,14 @@ bool CCamReceiver::Start(KWWindowHandle window, const std::string& listenAddress
     Stop();
     m_stop = false;
     m_result = 0;
-    m_socket.Open();
+    // Bound before the thread starts, so replies to a query sent right after Start are not lost.
+    if (!m_socket.Open() || !m_socket.Bind(listenAddress, port)) {
+        m_socket.Close();
+        KWPostMessage(window, CamMessages::WM_CAM_BIND_FAILED, 0, 0);
+        return true;
+    }
     try {
-        m_thread = std::thread(&CCamReceiver::ReceiveLoop, this, window, listenAddress, port);
+        m_thread = std::thread(&CCamReceiver::ReceiveLoop, this, window);
     } catch (const std::system_error&) {
         m_socket.Close();
         return false;
@@ -36,13 +41,7 @@ void CCamReceiver::Stop() {
     m_socket.Close();
 }
 
-void CCamReceiver::ReceiveLoop(KWWindowHandle window, std::string listenAddress,
-                               std::uint16_t port) {
-    if (!m_socket.Bind(listenAddress, port)) {
-        KWPostMessage(window, CamMessages::WM_CAM_BIND_FAILED, 0, 0);
-        m_result = 0;
-        return;
-    }
+void CCamReceiver::ReceiveLoop(KWWindowHandle window) {
     // One byte more than the largest accepted datagram, for the terminating NUL.
     char buffer[CCamReply::kMaxDatagramSize + 1];
     while (!m_stop) {
