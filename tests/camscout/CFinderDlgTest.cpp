@@ -7,9 +7,9 @@
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
-#include <regex>
 
 namespace {
 template <typename Control> Control* Find(QWidget& window, int id) {
@@ -48,9 +48,9 @@ TEST(CFinderDlg, SearchListsTheAnsweringCamerasAndCounts) {
 
 TEST(CFinderDlg, LogLinesCountUpAndCarryTheTime) {
     const std::string line = CFinderDlg::FormatLogLine(3, "IPCAM IP[1], MAC[2] 100%");
-    EXPECT_TRUE(std::regex_match(line, std::regex(R"(3\)   IPCAM IP\[1\], MAC\[2\] 100%        )"
-                                                  R"(\[\d{4}/\d\d/\d\d - \d\d:\d\d:\d\d\])")))
-        << line;
+    const QRegularExpression pattern(R"(^3\)   IPCAM IP\[1\], MAC\[2\] 100%        )"
+                                     R"(\[\d{4}/\d\d/\d\d - \d\d:\d\d:\d\d\]$)");
+    EXPECT_TRUE(pattern.match(QString::fromStdString(line)).hasMatch()) << line;
     EXPECT_EQ(CFinderDlg::FormatLogLine(0, std::string(3000, 'x')).size(), 2047u);
 
     const std::uint16_t replyPort = FreeUdpPort();
