@@ -7,6 +7,7 @@
 #include "KWTick.h"
 
 #include <QApplication>
+#include <algorithm>
 #include <atomic>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -66,6 +67,7 @@ void RunFlood(benchmark::State& state, std::uint64_t total, std::uint64_t rate) 
         receiver.Start(&target, kLoopback, port);
         CKWUdpSocket sender;
         sender.Open();
+        const std::uint32_t startTick = KWGetTickCount();
         const auto start = std::chrono::steady_clock::now();
         for (std::uint64_t i = 0; i < total; ++i) {
             if (rate != 0)
@@ -73,11 +75,14 @@ void RunFlood(benchmark::State& state, std::uint64_t total, std::uint64_t rate) 
                                               std::chrono::microseconds(i * 1000000 / rate));
             sender.SendTo(ReplyText(i), kLoopback, port);
         }
+        if (target.count == 0)
+            target.lastTick = KWGetTickCount(); // the quiet time counts from the last send
         while (target.count < total &&
                KWTicksSince(target.lastTick.load(), KWGetTickCount()) < kQuietMs)
             KWSleep(5);
+        // From the first send to the last reply taken, without the quiet time at the end.
         const double seconds =
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::max<std::uint32_t>(1, KWTicksSince(startTick, target.lastTick.load())) / 1000.0;
         receiver.Stop();
         state.SetIterationTime(seconds);
         state.counters["sent"] = static_cast<double>(total);

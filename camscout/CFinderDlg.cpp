@@ -14,6 +14,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <cstring>
 #include <utility>
 
 namespace {
@@ -86,10 +87,25 @@ void CFinderDlg::EnableSearch(bool enable) {
     m_search->setEnabled(enable);
 }
 
+// Rows whose camera is unchanged are kept: the list ends exactly as if every row had been deleted
+// and inserted again, without re-creating all rows for each camera that arrives.
 void CFinderDlg::ShowCameras(const std::vector<CameraRecord>& cameras) {
-    m_list->clear();
-    for (const CameraRecord& camera : cameras) {
-        auto* row = new QTreeWidgetItem(m_list);
+    while (m_shown.size() > cameras.size()) {
+        delete m_list->takeTopLevelItem(static_cast<int>(m_shown.size()) - 1);
+        m_shown.pop_back();
+    }
+    for (std::size_t i = 0; i < cameras.size(); ++i) {
+        const CameraRecord& camera = cameras[i];
+        QTreeWidgetItem* row = nullptr;
+        if (i < m_shown.size()) {
+            if (std::memcmp(&m_shown[i], &camera, sizeof(camera)) == 0)
+                continue;
+            row = m_list->topLevelItem(static_cast<int>(i));
+            m_shown[i] = camera;
+        } else {
+            row = new QTreeWidgetItem(m_list);
+            m_shown.push_back(camera);
+        }
         row->setText(0, FromText(camera.name));
         row->setText(1, FromText(camera.mac));
         row->setText(2, FromText(camera.address));

@@ -54,6 +54,7 @@ private:
     QPushButton* m_search = nullptr;
     QLabel* m_total = nullptr;
     QListWidget* m_log = nullptr;
+    std::vector<CameraRecord> m_shown; // the cameras the list's rows show, in row order
     int m_logCounter = 0;
     std::map<int, std::uint32_t> m_timers; // Qt timer id -> finder timer id
 };

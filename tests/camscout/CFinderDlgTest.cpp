@@ -88,3 +88,30 @@ TEST(CFinderDlg, EscapeDoesNotCloseButTheCloseBoxStopsTheReceiver) {
     EXPECT_FALSE(window.isVisible());
     EXPECT_FALSE(window.Finder().IsReceiving());
 }
+
+TEST(CFinderDlg, ListRowsAlwaysMatchTheCamerasShown) {
+    CFinderDlg window(LoopbackEndpoints(FreeUdpPort(), FreeUdpPort()));
+    auto* list = Find<QTreeWidget>(window, CFinderDlg::kIdCameraList);
+    ASSERT_TRUE(list);
+    const auto camera = [](const char* name) {
+        CameraRecord record;
+        CameraRecord::SetText(record.name, name);
+        CameraRecord::SetText(record.mac, std::string("mac-") + name);
+        return record;
+    };
+    const auto rows = [&] {
+        std::vector<std::string> texts;
+        for (int i = 0; i < list->topLevelItemCount(); ++i)
+            texts.push_back((list->topLevelItem(i)->text(0) + "/" + list->topLevelItem(i)->text(1))
+                                .toStdString());
+        return texts;
+    };
+    window.ShowCameras({camera("a"), camera("b"), camera("c")});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"a/mac-a", "b/mac-b", "c/mac-c"}));
+    window.ShowCameras({camera("a"), camera("x")});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"a/mac-a", "x/mac-x"}));
+    window.ShowCameras({});
+    EXPECT_TRUE(rows().empty());
+    window.ShowCameras({camera("d")});
+    EXPECT_EQ(rows(), (std::vector<std::string>{"d/mac-d"}));
+}
