@@ -1,0 +1,87 @@
+#pragma once
+#include "CCamFinderView.h"
+#include "CCamReceiver.h"
+#include "CKWUdpSocket.h"
+#include "CamEndpoints.h"
+#include "CameraRecord.h"
+#include "Credentials.h"
+#include "KWMessageTarget.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+// The camera finder without its widgets: the send socket, the receiver thread, the discovery
+// sequence, the merged camera list, the configuration commands and the handling of every reply.
+// It is the window's message target and lives on the window's thread; the receiver thread only
+// posts to it.
+class CCamFinder : public KWMessageTarget {
+public:
+    static constexpr std::uint32_t kSearchTimerId = 1000;
+    static constexpr std::uint32_t kSecondBroadcastDelayMs = 3000;
+    static constexpr std::uint32_t kBatchPauseMs = 200;
+    static constexpr int kCloseExitCode = 18;
+
+    CCamFinder(CCamFinderView& view, CamEndpoints endpoints);
+    ~CCamFinder() override;
+
+    // Window initialisation: creates the send socket and starts the receiver thread. False (after
+    // telling the user) when the thread cannot be created; the finder then has no receiver.
+    bool Start();
+    // The close sequence: quits the window's loop, stops the receiver, closes the sockets.
+    // Later replies are dropped. Safe to call more than once.
+    void Close();
+
+    // Clears the list and broadcasts a discovery query; a second one follows after 3000 ms.
+    void StartSearch();
+    void OnTimer(std::uint32_t id);
+
+    bool SendBroadcast(const std::string& text);
+
+    // Single-camera commands: the target is named by its MAC as listed; the password is
+    // scrambled anew for each command.
+    void SendUpdateIp(const CameraRecord& target, const char* address, const char* netMask,
+                      const char* gateway, const char* user, const char* password);
+    void SendUpdateMac(const CameraRecord& target, const char* newMac, const char* user,
+                       const char* password);
+    void SendUpdateName(const CameraRecord& target, const char* newName, const char* user,
+                        const char* password);
+    void SendUpdatePort(const CameraRecord& target, int port, const char* user,
+                        const char* password);
+    void SendSetDefault(const CameraRecord& target, const char* user, const char* password);
+
+    // The batch: for each camera, in list order, the commands for what differs between its old
+    // and new record, 200 ms apart, with the batch user name and password. Lists of different
+    // sizes send nothing.
+    void SendBatch(const std::vector<CameraRecord>& oldList,
+                   const std::vector<CameraRecord>& newList, const char* user,
+                   const char* password);
+
+    const std::vector<CameraRecord>& Cameras() const { return m_cameras; }
+    const Credentials& GetCredentials() const { return m_credentials; }
+    bool IsReceiving() const { return m_receiver.IsRunning(); }
+
+protected:
+    KWResult OnMessage(std::uint32_t message, KWWParam wParam, KWLParam lParam) override;
+
+private:
+    void OnReply(std::uint32_t message, const CameraRecord& record);
+    void OnCameraFound(const CameraRecord& record);
+    void OnAcknowledged(const char* action, const CameraRecord& record);
+    void OnDefaultOrReset(const std::string& logText, const CameraRecord& record);
+    void OnBindFailed();
+    // Appends the camera (and shows the new list) unless a listed one matches it.
+    enum class MatchBy { MacAndAddress, MacOrAddress };
+    void MergeCamera(const CameraRecord& record, MatchBy match);
+    void ShowTotal();
+    const char* Scramble(const char* password);
+    void SendAndPause(const std::string& command);
+
+    CCamFinderView& m_view;
+    const CamEndpoints m_endpoints;
+    CKWUdpSocket m_sendSocket;
+    CCamReceiver m_receiver;
+    std::vector<CameraRecord> m_cameras;
+    Credentials m_credentials;
+    bool m_closed = false;
+};

@@ -1,0 +1,61 @@
+#include "CCamReceiver.h"
+
+#include "CCamReply.h"
+#include "CamMessages.h"
+#include "KWMessageTarget.h"
+#include "KWTick.h"
+
+#include <memory>
+#include <system_error>
+
+CCamReceiver::~CCamReceiver() {
+    Stop();
+}
+
+bool CCamReceiver::Start(KWWindowHandle window, const std::string& listenAddress,
+                         std::uint16_t port) {
+    Stop();
+    m_stop = false;
+    m_result = 0;
+    // Bound before the thread starts, so replies to a query sent right after Start are not lost.
+    if (!m_socket.Open() || !m_socket.Bind(listenAddress, port)) {
+        m_socket.Close();
+        KWPostMessage(window, CamMessages::WM_CAM_BIND_FAILED, 0, 0);
+        return true;
+    }
+    try {
+        m_thread = std::thread(&CCamReceiver::ReceiveLoop, this, window);
+    } catch (const std::system_error&) {
+        m_socket.Close();
+        return false;
+    }
+    return true;
+}
+
+void CCamReceiver::Stop() {
+    if (!m_thread.joinable())
+        return;
+    m_stop = true;
+    m_socket.Shutdown();
+    m_thread.join();
+    m_socket.Close();
+}
+
+void CCamReceiver::ReceiveLoop(KWWindowHandle window) {
+    // One byte more than the largest accepted datagram, for the terminating NUL.
+    char buffer[CCamReply::kMaxDatagramSize + 1];
+    while (!m_stop) {
+        const long received = m_socket.Receive(buffer, CCamReply::kMaxDatagramSize, kStopCheckMs);
+        if (received < 0 || received > static_cast<long>(CCamReply::kMaxDatagramSize))
+            continue; // errors, time-outs and oversized datagrams: straight back, no pause
+        buffer[received] = '\0';
+        auto record = std::make_unique<CameraRecord>();
+        const int kind = CCamReply::Parse(buffer, *record);
+        if (kind >= 0 &&
+            KWPostMessage(window, CamMessages::WM_CAM_BASE + static_cast<std::uint32_t>(kind),
+                          reinterpret_cast<KWWParam>(record.get()), 0))
+            record.release(); // the window owns it now
+        KWSleep(kPauseAfterDatagramMs);
+    }
+    m_result = 1;
+}

@@ -1,0 +1,107 @@
+#include "CamTestSupport.h"
+
+#include "KWMailbox.h"
+#include "KWTick.h"
+
+#include <QCoreApplication>
+
+namespace {
+constexpr const char* kLoopback = "127.0.0.1";
+constexpr int kListenSliceMs = 20;
+} // namespace
+
+std::uint16_t FreeUdpPort() {
+    CKWUdpSocket probe;
+    if (!probe.Open() || !probe.Bind(kLoopback, 0))
+        return 0;
+    return probe.LocalPort();
+}
+
+bool PumpUntil(const std::function<bool()>& done, std::uint32_t timeoutMs) {
+    auto mailbox = KWMailbox::ForCurrentThread();
+    const std::uint32_t start = KWGetTickCount();
+    for (;;) {
+        mailbox->DeliverAll();
+        if (QCoreApplication::instance())
+            QCoreApplication::processEvents();
+        if (done())
+            return true;
+        if (KWTicksSince(start, KWGetTickCount()) > timeoutMs)
+            return false;
+        KWSleep(1);
+    }
+}
+
+FakeCamera::FakeCamera(std::uint16_t replyPort) : m_replyPort(replyPort) {
+    m_commands.Open();
+    m_commands.Bind(kLoopback, 0);
+    m_commandPort = m_commands.LocalPort();
+    m_replies.Open();
+    m_thread = std::thread(&FakeCamera::Listen, this);
+}
+
+FakeCamera::~FakeCamera() {
+    m_stop = true;
+    m_thread.join();
+}
+
+void FakeCamera::AnswerQueriesWith(std::vector<std::string> replies) {
+    std::lock_guard lock(m_mutex);
+    m_answers = std::move(replies);
+}
+
+void FakeCamera::Send(const std::string& datagram) {
+    m_replies.SendTo(datagram, kLoopback, m_replyPort);
+}
+
+std::vector<std::string> FakeCamera::Commands() const {
+    std::lock_guard lock(m_mutex);
+    return m_received;
+}
+
+bool FakeCamera::WaitForCommands(std::size_t count, std::uint32_t timeoutMs) const {
+    const std::uint32_t start = KWGetTickCount();
+    while (Commands().size() < count) {
+        if (KWTicksSince(start, KWGetTickCount()) > timeoutMs)
+            return false;
+        KWSleep(1);
+    }
+    return true;
+}
+
+void FakeCamera::Listen() {
+    char buffer[2048];
+    while (!m_stop) {
+        const long length = m_commands.Receive(buffer, sizeof(buffer), kListenSliceMs);
+        if (length < 0)
+            continue;
+        const std::string command(buffer, static_cast<std::size_t>(length));
+        std::vector<std::string> answers;
+        {
+            std::lock_guard lock(m_mutex);
+            m_received.push_back(command);
+            if (command == "KESTRAQUERY,0")
+                answers = m_answers;
+        }
+        for (const std::string& answer : answers)
+            Send(answer);
+    }
+}
+
+CamEndpoints LoopbackEndpoints(std::uint16_t commandPort, std::uint16_t replyPort) {
+    CamEndpoints endpoints;
+    endpoints.broadcastAddress = kLoopback;
+    endpoints.listenAddress = kLoopback;
+    endpoints.commandPort = commandPort;
+    endpoints.replyPort = replyPort;
+    return endpoints;
+}
+
+std::string Reply(char kind, const std::string& mac, const std::string& address,
+                  const std::string& name, const std::string& status) {
+    std::string text = std::string("KESTRAREPLY,") + kind + "," + mac + "," + address +
+                       ",255.255.255.0,192.168.0.1," + name;
+    if (!status.empty())
+        text += "," + status;
+    return text;
+}
