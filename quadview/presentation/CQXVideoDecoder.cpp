@@ -232,7 +232,10 @@ void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column
     }
     const int lines = std::min(kBlockSize, height - y);
     std::uint8_t* out = plane + y * pitch + x;
-    for (int line = 0; line < lines; ++line, out += pitch)
+    // The transform's results lie in -256..255: only negative values need limiting.
+    for (int line = 0; line < lines; ++line, out += pitch) {
+        const std::int32_t* in = block + line * kBlockSize;
         for (int i = 0; i < kBlockSize; ++i)
-            out[i] = static_cast<std::uint8_t>(std::clamp(block[line * 8 + i], 0, 255));
+            out[i] = static_cast<std::uint8_t>(in[i] < 0 ? 0 : in[i]);
+    }
 }

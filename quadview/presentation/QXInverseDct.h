@@ -3,7 +3,8 @@
 
 // The fast integer inverse DCT of the reference MPEG decoder (Chen-Wang): eight row passes, then
 // eight column passes whose results go through the clip table. Rows and columns without AC terms
-// take a shortcut. The 64 values of `block` are replaced by the results, each in -256..255.
+// take a shortcut. The 64 coefficients of `block` (each in -2048..2047) are replaced by the
+// results, each in -256..255.
 namespace QXInverseDct {
 
 constexpr int kClipLow = -512; // first index of the clip table
