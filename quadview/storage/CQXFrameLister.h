@@ -1,0 +1,35 @@
+#pragma once
+#include "CQXVideoDecoder.h"
+#include "QXChannelSet.h"
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+class CQXPacketSource;
+class CQXVideoFrame;
+
+// Lists the frames of a stream for scripts and forensics: walks it from packet 0 as forward
+// play reads it (without pacing), decodes every frame with one decoder per channel index 0-4,
+// as the screen shows them, and describes each frame in one line of JSON with the SHA-256 of
+// the decoded planes.
+class CQXFrameLister {
+public:
+    using LineSink = std::function<void(const std::string& line)>;
+
+    CQXFrameLister();
+
+    // Walks the whole stream; returns the number of frames listed, or -1 when a decoder could
+    // not be initialised.
+    long Walk(CQXPacketSource& source, const LineSink& sink);
+
+    // Decodes one frame with its channel's decoder and describes it (without a line end):
+    // {"n":N,"packet":P,"channel":C,"channel_set":S,"timestamp":"YYYY-MM-DD HH:MM:SS","key":K,
+    //  "slices":K,"length":L,"decoded":true|false[,"error":"label"],"width":W,"height":H,
+    //  "y_sha256":"...","u_sha256":"...","v_sha256":"..."}
+    std::string Describe(long n, const CQXVideoFrame& frame, std::uint32_t packet);
+
+private:
+    bool m_ready = false;
+    CQXVideoDecoder m_decoders[QXChannelSet::kChannelIndices];
+};

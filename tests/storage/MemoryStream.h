@@ -1,0 +1,67 @@
+#pragma once
+// An in-memory stream of packets for the reader tests, built from encoded frames.
+#include "CQX4KPacket.h"
+#include "CQXPacketSource.h"
+#include "QXVideoStartCode.h"
+
+#include <algorithm>
+#include <cstring>
+#include <set>
+#include <vector>
+
+class MemoryStream : public CQXPacketSource {
+public:
+    static constexpr std::uint8_t kHeader[8] = {6, 12, 27, 15, 30, 45, 0, 0x0F};
+
+    int ReadPacket(std::uint32_t index, CQX4KPacket& packet) override {
+        read.insert(index);
+        if (index >= packets.size() || failing.count(index))
+            return 0;
+        std::memcpy(packet.GetData(), packets[index].data(), CQX4KPacket::kSize);
+        return 1;
+    }
+    std::uint32_t GetStreamLength() const override { return length; }
+
+    // Appends data packets carrying `bytes` as their video stream; the last one is zero-filled.
+    void AddVideo(const std::vector<std::uint8_t>& bytes, std::uint8_t channelSet = 0x0F) {
+        for (std::size_t at = 0; at < bytes.size(); at += CQX4KPacket::kPayloadSize) {
+            std::vector<std::uint8_t> packet(CQX4KPacket::kSize, 0);
+            std::copy(std::begin(kHeader), std::end(kHeader), packet.begin());
+            packet[7] = channelSet;
+            const std::size_t n =
+                std::min<std::size_t>(CQX4KPacket::kPayloadSize, bytes.size() - at);
+            std::copy(bytes.begin() + static_cast<std::ptrdiff_t>(at),
+                      bytes.begin() + static_cast<std::ptrdiff_t>(at + n),
+                      packet.begin() + CQX4KPacket::kHeaderSize);
+            packets.push_back(packet);
+        }
+        length = static_cast<std::uint32_t>(packets.size() - 1);
+    }
+    void AddAudio(std::uint8_t fill) {
+        std::vector<std::uint8_t> packet(CQX4KPacket::kSize, fill);
+        packet[0] = 0x80;
+        packet[6] = CQX4KPacket::kAudioMarker;
+        packet[7] = 0xF0;
+        packets.push_back(packet);
+        length = static_cast<std::uint32_t>(packets.size() - 1);
+    }
+
+    std::vector<std::vector<std::uint8_t>> packets;
+    std::uint32_t length = 0;
+    std::set<std::uint32_t> read;
+    std::set<std::uint32_t> failing;
+};
+
+// The video stream of frames: each body after its start code, and one more start code at the
+// end so that the last frame completes.
+inline std::vector<std::uint8_t> VideoStream(const std::vector<std::vector<std::uint8_t>>& bodies) {
+    std::vector<std::uint8_t> stream;
+    for (const auto& body : bodies) {
+        stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
+                      std::end(QXVideoStartCode::kBytes));
+        stream.insert(stream.end(), body.begin(), body.end());
+    }
+    stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
+                  std::end(QXVideoStartCode::kBytes));
+    return stream;
+}
