@@ -30,6 +30,13 @@ constexpr Geometry kGeometries[] = {
     {16, 17, 40, 640, 272}, {17, 17, 40, 640, 272},
 };
 
+const Geometry* FindGeometry(int slices) {
+    const Geometry* geometry =
+        std::find_if(std::begin(kGeometries), std::end(kGeometries),
+                     [slices](const Geometry& g) { return g.sliceCount == slices; });
+    return geometry == std::end(kGeometries) ? nullptr : geometry;
+}
+
 constexpr std::uint32_t kSliceStartValue = 1; // 00 00 01
 constexpr int kSliceStartBits = 24;
 constexpr int kRowBits = 5;
@@ -93,10 +100,8 @@ const std::uint8_t* const* CQXVideoDecoder::Decode(const CQXVideoFrame* frame) {
     const bool key = frame->IsKeyFrame() == 1;
     const int slices = frame->GetSliceCount();
     if (key) {
-        const Geometry* geometry =
-            std::find_if(std::begin(kGeometries), std::end(kGeometries),
-                         [slices](const Geometry& g) { return g.sliceCount == slices; });
-        if (geometry == std::end(kGeometries)) {
+        const Geometry* geometry = FindGeometry(slices);
+        if (!geometry) {
             Count(kUnlistedSliceCount);
         } else {
             m_highestRow = geometry->highestRow;
@@ -238,4 +243,13 @@ void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column
         for (int i = 0; i < kBlockSize; ++i)
             out[i] = static_cast<std::uint8_t>(in[i] < 0 ? 0 : in[i]);
     }
+}
+
+bool CQXVideoDecoder::GeometryForSlices(int slices, int& width, int& height) {
+    const Geometry* geometry = FindGeometry(slices);
+    if (!geometry)
+        return false;
+    width = geometry->width;
+    height = geometry->height;
+    return true;
 }

@@ -49,6 +49,9 @@ public:
     const std::uint8_t* const* Decode(const CQXVideoFrame* frame);
     const std::uint8_t* const* GetPlanes() const { return m_output; }
 
+    // The picture size a key picture of that many slices has; false for an unlisted count.
+    static bool GeometryForSlices(int slices, int& width, int& height);
+
     int GetWidth() const { return m_width; }
     int GetHeight() const { return m_height; }
     std::uint32_t GetCounter(Counter counter) const { return m_counters[counter - 1]; }

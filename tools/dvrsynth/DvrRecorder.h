@@ -1,0 +1,79 @@
+#pragma once
+#include "DvrEventTable.h"
+#include "DvrPicture.h"
+#include "QXTimestamp.h"
+
+#include <cstdint>
+#include <ctime>
+#include <functional>
+#include <string>
+#include <vector>
+
+// Records a synthetic DVR disk image: channels of generated scenes, sound, an event table, in
+// the shapes real disks come in (fresh, or a circular recording that has wrapped), with damage
+// on request.
+class DvrRecorder {
+public:
+    enum class Shape { Fresh, Wrapped };
+    enum class DamageKind { InvalidPacket, TruncatedFrame, OversizedFrame };
+    struct Damage {
+        DamageKind kind;
+        std::uint64_t index; // stream packet for InvalidPacket, frame number otherwise
+    };
+
+    struct Options {
+        std::string output;
+        std::vector<int> channels{0, 1, 2, 3}; // channel codes 0-3, or {4} for the composite
+        int slices = 7;                        // 7, 9, 14 or 17: the picture geometry
+        int keyPeriod = 30; // frames per channel from one key picture to the next
+        int quantiser = 4;  // 1-15
+        int intervalCode = 0;
+        double seconds = 10;
+        std::tm start{}; // recording start (tm_year etc. as std::tm)
+        bool audio = true;
+        bool audioTime = true;  // audio packets carry the recording time
+        bool padFrames = false; // every frame starts a data packet
+        bool motion = true;
+        Shape shape = Shape::Fresh;
+        std::uint64_t diskBytes = 0; // 0: just large enough for a fresh recording
+        int events = 1;              // recording spans in the event table
+        std::vector<Damage> damage;
+    };
+
+    struct FrameTruth {
+        std::uint64_t number = 0; // in recording order
+        std::uint64_t packet = 0; // disk packet in which the reader completes the frame
+        int channel = 0;          // channel code
+        QXTimestamp timestamp;    // of that packet
+        bool key = false;
+        int slices = 0;
+        bool damaged = false;
+        std::uint64_t picture = 0; // index of the source picture within its channel
+    };
+
+    struct Result {
+        bool ok = false;
+        std::string error;
+        std::uint64_t diskBytes = 0;
+        std::uint64_t packetsWritten = 0; // stream packets produced (before any wrap)
+        std::uint64_t streamLength = 0;   // index of the last recorded packet on the disk
+        std::vector<FrameTruth> frames;   // surviving frames in disk order
+        std::vector<DvrEventTable::Event> events;
+        std::vector<std::int16_t> sound; // the source sound, 8000 samples per second
+    };
+
+    // Called with each source picture in recording order (for the ground truth).
+    using PictureSink = std::function<void(int channel, std::uint64_t index, const DvrPicture&)>;
+
+    explicit DvrRecorder(Options options) : m_options(std::move(options)) {}
+    void SetPictureSink(PictureSink sink) { m_pictureSink = std::move(sink); }
+
+    Result Record();
+
+    static constexpr int kSampleRate = 8000;
+    static constexpr int kSamplesPerPacket = 4000;
+
+private:
+    Options m_options;
+    PictureSink m_pictureSink;
+};
