@@ -14,8 +14,9 @@ QApplication& Application() {
     static int argc = 1;
     static char name[] = "test_reelback";
     static char* argv[] = {name, nullptr};
-    static QApplication application(argc, argv);
-    return application;
+    // Kept to the end of the process: destroying it among the static objects crashes Qt.
+    static QApplication* application = new QApplication(argc, argv);
+    return *application;
 }
 
 template <typename Predicate> bool ProcessEventsUntil(Predicate done) {
