@@ -191,3 +191,13 @@ TEST_F(CKWPlaybackControlTest, UndecodableVideoAsksTheHostForANewControl) {
     EXPECT_TRUE(m_control.Engine().HasFailed());
     EXPECT_EQ(parent.Count(), 1u) << "asked once only";
 }
+
+TEST(CKWPlaybackControlSoundTest, PlaysWithTheRealSoundOutputWhateverDeviceThereIs) {
+    CKWPlaybackControl control; // PortAudio: a machine without a sound device plays silently
+    KWTempDir folder;
+    const std::string path = KWTestMedia::MakeMpeg4Avi(folder / "sound.av");
+    control.SetFileName(path);
+    ASSERT_EQ(control.OpenFile(), 1);
+    ASSERT_TRUE(WaitFor([&] { return control.Engine().GetPosition() >= 0.3; }));
+    control.CloseFile();
+}
