@@ -41,6 +41,7 @@ bool CKWPlaybackEngine::Open(const std::string& path) {
         std::lock_guard lock(m_mutex);
         m_path = path;
         m_duration = m_decoder.GetDuration();
+        m_lastFrame = std::max(0.0, m_duration - m_decoder.GetFramePeriod());
         m_hasCreationTime = m_decoder.GetCreationTime(m_creationTime);
         m_quit = m_ended = m_failed = false;
         m_backward = false;
@@ -70,6 +71,7 @@ void CKWPlaybackEngine::Close() {
         std::lock_guard lock(m_mutex);
         m_path.clear();
         m_duration = 0;
+        m_lastFrame = 0;
         m_position = 0;
         m_hasCreationTime = false;
     }
@@ -147,7 +149,8 @@ bool CKWPlaybackEngine::IsPaused() const {
 void CKWPlaybackEngine::Seek(double seconds) {
     {
         std::lock_guard lock(m_mutex);
-        seconds = std::clamp(seconds, 0.0, std::max(m_duration, 0.0));
+        // The end of the recording shows its last frame.
+        seconds = std::clamp(seconds, 0.0, m_lastFrame);
         RestartLocked(seconds, true);
         m_position = seconds;
         m_showOne = true;

@@ -79,6 +79,7 @@ private:
     std::condition_variable m_wake;
     std::string m_path;
     double m_duration = 0;
+    double m_lastFrame = 0; // time of the last frame, as far as the duration tells
     bool m_hasCreationTime = false;
     std::int64_t m_creationTime = 0;
     bool m_quit = false;
