@@ -314,7 +314,9 @@ void CKWPlaybackEngine::Run() {
                 }
                 continue;
             }
+            // Requests may have come in meanwhile: look at them before pacing this frame.
             pending = std::move(frame);
+            continue;
         }
         const double speed = CKWFrameStepper::SpeedOfStep(m_step);
         const Clock::time_point now = Clock::now();
