@@ -1,0 +1,118 @@
+#include "CKWAviConverter.h"
+#include "CKWFrameStepper.h"
+#include "KWMediaFixture.h"
+
+#include <filesystem>
+#include <fstream>
+
+namespace {
+// What ffprobe, an outside reader, says about a file.
+std::string Probe(const std::string& path) {
+    return KWTestMedia::Capture("ffprobe -v error -show_entries stream=codec_name,codec_type "
+                                "-show_entries format=format_name,duration -of "
+                                "default=noprint_wrappers=1 \"" +
+                                path + "\"");
+}
+
+double ProbedDuration(const std::string& probe) {
+    const auto at = probe.find("duration=");
+    return at == std::string::npos ? -1 : std::stod(probe.substr(at + 9));
+}
+
+// Decodes the whole file with the ffmpeg tool; returns its complaints.
+std::string DecodeErrors(const std::string& path) {
+    return KWTestMedia::Capture("ffmpeg -v error -i \"" + path + "\" -f null - 2>&1");
+}
+
+// The frame at two seconds must still be frame 50.
+void ExpectFrameAtTwoSeconds(const std::string& path) {
+    CKWMediaDecoder decoder;
+    ASSERT_TRUE(decoder.Open(path)) << decoder.GetError();
+    CKWFrameStepper stepper(decoder);
+    stepper.Start(2.0, true, false, 1);
+    KWVideoFrame frame;
+    ASSERT_EQ(stepper.Next(frame), CKWMediaDecoder::Result::Frame);
+    KWPicture picture;
+    ASSERT_TRUE(decoder.ConvertPicture(frame, picture));
+    EXPECT_NEAR(KWTestMedia::FrameOfShade(*picture.Pixel(80, 60)), 50, 1);
+}
+
+class CKWAviConverterTest : public KWMediaFixture {};
+} // namespace
+
+TEST_F(CKWAviConverterTest, CopiesStreamsThatFitAvi) {
+    const std::string out = TempPath("copied.avi");
+    CKWAviConverter converter;
+    double last = -1;
+    int calls = 0;
+    ASSERT_TRUE(converter.Convert(Mpeg4Avi(), out, [&](double done) {
+        EXPECT_GE(done, last);
+        last = done;
+        ++calls;
+        return true;
+    })) << converter.GetError();
+    EXPECT_TRUE(converter.CopiedVideo());
+    EXPECT_TRUE(converter.CopiedAudio());
+    EXPECT_GT(calls, 10);
+    EXPECT_EQ(last, 1.0);
+    const std::string probe = Probe(out);
+    EXPECT_NE(probe.find("format_name=avi"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_name=mpeg4"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_name=pcm_mulaw"), std::string::npos) << probe;
+    EXPECT_NEAR(ProbedDuration(probe), KWTestMedia::kSeconds, 0.1);
+    EXPECT_EQ(DecodeErrors(out), "");
+    ExpectFrameAtTwoSeconds(out);
+}
+
+TEST_F(CKWAviConverterTest, CopiesH264AndReencodesAacAsPcm) {
+    const std::string out = TempPath("h264.avi");
+    CKWAviConverter converter;
+    ASSERT_TRUE(converter.Convert(H264Mp4(), out)) << converter.GetError();
+    EXPECT_TRUE(converter.CopiedVideo());
+    EXPECT_FALSE(converter.CopiedAudio());
+    const std::string probe = Probe(out);
+    EXPECT_NE(probe.find("codec_name=h264"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_name=pcm_s16le"), std::string::npos) << probe;
+    EXPECT_NEAR(ProbedDuration(probe), KWTestMedia::kSeconds, 0.1);
+    EXPECT_EQ(DecodeErrors(out), "");
+    ExpectFrameAtTwoSeconds(out);
+}
+
+TEST_F(CKWAviConverterTest, ReencodesOtherVideoAsMpeg4) {
+    const std::string source = TempPath("ffv1.av");
+    ASSERT_EQ(KWTestMedia::Run("ffmpeg -v error -y -i \"" + Mpeg4Avi() +
+                               "\" -c:v ffv1 -c:a flac -f matroska \"" + source + "\""),
+              0);
+    const std::string out = TempPath("reencoded.avi");
+    CKWAviConverter converter;
+    ASSERT_TRUE(converter.Convert(source, out)) << converter.GetError();
+    EXPECT_FALSE(converter.CopiedVideo());
+    EXPECT_FALSE(converter.CopiedAudio());
+    const std::string probe = Probe(out);
+    EXPECT_NE(probe.find("codec_name=mpeg4"), std::string::npos) << probe;
+    EXPECT_NE(probe.find("codec_name=pcm_s16le"), std::string::npos) << probe;
+    EXPECT_NEAR(ProbedDuration(probe), KWTestMedia::kSeconds, 0.1);
+    EXPECT_EQ(DecodeErrors(out), "");
+    ExpectFrameAtTwoSeconds(out);
+}
+
+TEST_F(CKWAviConverterTest, FailuresLeaveNoOutputAndNeverHarmTheSource) {
+    CKWAviConverter converter;
+    const std::string foreign = TempPath("foreign.av");
+    std::ofstream(foreign) << "plain text, not a recording";
+    const std::string out = TempPath("never.avi");
+    EXPECT_FALSE(converter.Convert(foreign, out));
+    EXPECT_FALSE(converter.GetError().empty());
+    EXPECT_FALSE(std::filesystem::exists(out));
+
+    EXPECT_FALSE(converter.Convert(TempPath("missing.av"), out));
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), ""));
+    const auto size = std::filesystem::file_size(Mpeg4Avi());
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), Mpeg4Avi()));
+    EXPECT_EQ(std::filesystem::file_size(Mpeg4Avi()), size);
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), TempPath("no/such/folder/out.avi")));
+
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), out, [](double done) { return done < 0.5; }));
+    EXPECT_EQ(converter.GetError(), "cancelled");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
