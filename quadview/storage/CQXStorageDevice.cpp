@@ -75,6 +75,10 @@ int CQXStorageDevice::ReadPacket(CQX4KPacket& packet, KWRawDrive* handle) {
     return 1;
 }
 
+int CQXStorageDevice::ReadPacket(std::uint32_t index, CQX4KPacket& packet) {
+    return SeekPacket(index) && ReadPacket(packet, nullptr) ? 1 : 0;
+}
+
 std::uint32_t CQXStorageDevice::GetStreamLength() const {
     std::lock_guard lock(m_streamLock);
     return m_streamLength;

@@ -37,6 +37,9 @@ public:
     // Reads the packet at the handle's position (the main handle when null, which then moves the
     // position on by one) and undoes the recorder's byte exchange. 1 on a whole packet, else 0.
     int ReadPacket(CQX4KPacket& packet, KWRawDrive* handle);
+    // Reads packet `index` through the main handle (for the stream reader): afterwards the
+    // position is index + 1. 1/0.
+    int ReadPacket(std::uint32_t index, CQX4KPacket& packet);
 
     bool IsAtEnd() const { return GetPosition() >= GetStreamLength(); }
     bool IsAtStart() const { return GetPosition() == 0; }

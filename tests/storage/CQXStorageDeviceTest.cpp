@@ -140,6 +140,12 @@ TEST(CQXStorageDevice, ReadPacketUndoesTheByteExchangeAndMovesThePositionOfTheMa
     ASSERT_EQ(device.SeekPacket(8), 1);
     EXPECT_FALSE(device.IsAtEnd());
 
+    // Reading by index moves the position past the packet.
+    disk.image.WriteHeader(7, KWTestImage::kAudioHeader);
+    ASSERT_EQ(device.ReadPacket(7, packet), 1);
+    EXPECT_EQ(packet.GetType(), CQX4KPacket::kTypeAudio);
+    EXPECT_EQ(device.GetPosition(), 8u);
+
     // A handle of its own reads without moving the device's position.
     KWRawDrive handle;
     ASSERT_TRUE(device.OpenDriveHandle(handle));
