@@ -25,6 +25,9 @@ public:
     void ExchangeBytes();
     int GetType() const;
     bool IsValid() const;
+    // What the data scan counts as recorded: a valid packet, or an audio packet, whose bytes 1-5
+    // need not form a valid time.
+    bool IsRecorded() const { return IsValid() || GetType() == kTypeAudio; }
     // True when 00 00 01 F8 lies wholly inside the payload.
     bool HasVideoStart() const;
 

@@ -1,0 +1,69 @@
+#include "KWTempDir.h"
+#include "KWTestImage.h"
+
+#include <cstdio>
+#include <gtest/gtest.h>
+#include <string>
+#include <sys/wait.h>
+
+namespace {
+struct ToolRun {
+    int status;
+    std::string output;
+};
+
+// Runs qvtool with the arguments; standard error joins the output.
+ToolRun RunQvTool(const std::string& arguments) {
+    const std::string command = std::string(QV_BINARY_DIR) + "/bin/qvtool " + arguments + " 2>&1";
+    ToolRun run{-1, ""};
+    FILE* pipe = popen(command.c_str(), "r");
+    if (!pipe)
+        return run;
+    char buffer[4096];
+    std::size_t got;
+    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
+        run.output.append(buffer, got);
+    const int status = pclose(pipe);
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+TEST(ScanCommand, PrintsEveryDriveThatOpenedAndTheFormattedOnes) {
+    KWTempDir dir;
+    KWTestImage recorded(dir / "recorded.img", KWTestImage::CylinderBytes(1));
+    KWTestImage blank(dir / "blank.img", KWTestImage::CylinderBytes(1));
+    recorded.WriteDataPackets(0, 100);
+    const std::uint64_t before = recorded.Checksum();
+
+    const ToolRun run = RunQvTool("scan --drive " + recorded.Path() + " --drive " +
+                                  (dir / "missing.img") + " --drive " + blank.Path());
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::string device = ",\"ide\":false,\"media_type\":12,\"media_type_name\":\"Fixed hard "
+                               "disk media\",\"sectors\":16065,\"packets\":2008,\"formatted\":";
+    EXPECT_EQ(run.output, "{\"devices\":[{\"index\":0,\"drive\":0,\"path\":\"" + recorded.Path() +
+                              "\"" + device +
+                              "true,\"stream_length\":99},{\"index\":1,\"drive\":2," +
+                              "\"path\":\"" + blank.Path() + "\"" + device +
+                              "false,\"stream_length\":0}],\"formatted\":[0]}\n");
+    EXPECT_EQ(recorded.Checksum(), before);
+}
+
+TEST(ScanCommand, EscapesPathsInTheJson) {
+    KWTempDir dir;
+    KWTestImage image(dir / "a\"b.img", KWTestImage::CylinderBytes(1));
+    const ToolRun run = RunQvTool("scan --drive '" + image.Path() + "'");
+    ASSERT_EQ(run.status, 0) << run.output;
+    EXPECT_NE(run.output.find("a\\\"b.img"), std::string::npos) << run.output;
+    EXPECT_NE(run.output.find("\"formatted\":[]}"), std::string::npos) << run.output;
+}
+
+TEST(ScanCommand, UsageErrorsExitWithTwoAndAMessage) {
+    ToolRun run = RunQvTool("scan --verbose");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("qvtool scan: unknown argument '--verbose'"), std::string::npos)
+        << run.output;
+    run = RunQvTool("scan --drive");
+    EXPECT_EQ(run.status, 2);
+    EXPECT_NE(run.output.find("--drive needs a path"), std::string::npos) << run.output;
+}
+} // namespace
