@@ -1,0 +1,238 @@
+#include "CQXVideoDecoder.h"
+
+#include "CQXVideoFrame.h"
+#include "QXBitReader.h"
+#include "QXDctCoefficientCode.h"
+#include "QXInverseDct.h"
+#include "QXVideoScan.h"
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+#include <utility>
+
+const char* const CQXVideoDecoder::kCounterLabels[kCounterCount] = {"nf", "nr", "zq", "si", "sa",
+                                                                    "ni", "sx", "al", "bx", "ib"};
+
+namespace {
+
+struct Geometry {
+    int sliceCount;
+    int highestRow;
+    int columns;
+    int width;
+    int height;
+};
+
+// Picture geometry by the slice count of a key picture.
+constexpr Geometry kGeometries[] = {
+    {7, 7, 20, 320, 112},   {9, 8, 20, 320, 136},   {14, 14, 40, 640, 224},
+    {16, 17, 40, 640, 272}, {17, 17, 40, 640, 272},
+};
+
+constexpr std::uint32_t kSliceStartValue = 1; // 00 00 01
+constexpr int kSliceStartBits = 24;
+constexpr int kRowBits = 5;
+constexpr int kIncrementBits = 6;
+constexpr int kCodedFlagBits = 4;
+constexpr int kDcBits = 8;
+constexpr int kMacroblockSize = 16;
+constexpr int kBlockSize = 8;
+constexpr int kBlocksPerMacroblock = 6;
+
+constexpr std::uint32_t kPlaneSizes[3] = {CQXVideoDecoder::kLumaSize, CQXVideoDecoder::kChromaSize,
+                                          CQXVideoDecoder::kChromaSize};
+
+} // namespace
+
+CQXVideoDecoder::CQXVideoDecoder() = default;
+
+CQXVideoDecoder::~CQXVideoDecoder() {
+    Release();
+}
+
+int CQXVideoDecoder::Initialize() {
+    Release();
+    m_highestRow = m_columns = m_width = m_height = m_quantiser = 0;
+    std::fill(std::begin(m_counters), std::end(m_counters), 0u);
+    const std::uint32_t total = 2 * (kLumaSize + 2 * kChromaSize);
+    m_memory.reset(new (std::nothrow) std::uint8_t[total]());
+    if (!m_memory)
+        return 0;
+    std::uint8_t* next = m_memory.get();
+    for (int plane = 0; plane < 3; ++plane) {
+        m_output[plane] = next;
+        m_work[plane] = next + kPlaneSizes[plane];
+        next += 2 * kPlaneSizes[plane];
+    }
+    return 1;
+}
+
+void CQXVideoDecoder::Release() {
+    m_memory.reset();
+    std::fill(std::begin(m_output), std::end(m_output), nullptr);
+    std::fill(std::begin(m_work), std::end(m_work), nullptr);
+}
+
+const std::uint8_t* const* CQXVideoDecoder::Decode(const CQXVideoFrame* frame) {
+    if (!frame) {
+        Count(kNullFrame);
+        return nullptr;
+    }
+    if (!frame->IsComplete()) {
+        Count(kFrameNotValid);
+        return nullptr;
+    }
+    if (!m_memory)
+        return nullptr; // not initialised
+    m_quantiser = frame->GetQuantiser();
+    if (m_quantiser == 0) {
+        Count(kZeroQuantiser);
+        return nullptr;
+    }
+    const bool key = frame->IsKeyFrame() == 1;
+    const int slices = frame->GetSliceCount();
+    if (key) {
+        const Geometry* geometry =
+            std::find_if(std::begin(kGeometries), std::end(kGeometries),
+                         [slices](const Geometry& g) { return g.sliceCount == slices; });
+        if (geometry == std::end(kGeometries)) {
+            Count(kUnlistedSliceCount);
+        } else {
+            m_highestRow = geometry->highestRow;
+            m_columns = geometry->columns;
+            m_width = geometry->width;
+            m_height = geometry->height;
+        }
+    }
+    if (m_width == 0 || m_height == 0) {
+        Count(kNoPicture);
+        return nullptr;
+    }
+
+    // The picture starts as the previous one.
+    const std::uint32_t lumaBytes = static_cast<std::uint32_t>(m_width * m_height);
+    std::memcpy(m_work[kY], m_output[kY], lumaBytes);
+    std::memcpy(m_work[kU], m_output[kU], lumaBytes / 4);
+    std::memcpy(m_work[kV], m_output[kV], lumaBytes / 4);
+
+    const std::uint8_t* end = frame->GetData() + frame->GetLength();
+    for (int s = 0; s < slices; ++s) {
+        const std::uint8_t* slice = nullptr;
+        frame->GetSliceAddress(static_cast<std::uint8_t>(s), slice);
+        QXBitReader bits(slice, end);
+        if (!DecodeSlice(bits, key))
+            return nullptr;
+    }
+    std::swap(m_output, m_work);
+    return m_output;
+}
+
+int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
+    if (bits.Read(kSliceStartBits) != kSliceStartValue) {
+        Count(kBadSliceStart);
+        return 0;
+    }
+    const int row = static_cast<int>(bits.Read(kRowBits));
+    if (row > m_highestRow) {
+        Count(kRowOutOfRange);
+        return 0;
+    }
+    const bool rowInside = row * kMacroblockSize < m_height;
+    alignas(64) std::int32_t block[64];
+    for (int column = 0; column < m_columns; ++column) {
+        unsigned coded = 0x3F; // bit b: block b is coded
+        if (!key) {
+            if (bits.Peek(kIncrementBits) == 0)
+                return 1; // the rest of the row keeps the previous picture
+            column += static_cast<int>(bits.Read(kIncrementBits)) - 1;
+            // The flags arrive for blocks 3, 2, 1, 0, so bit b flags block b; chroma is always
+            // coded.
+            coded = 0x30 | bits.Read(kCodedFlagBits);
+        }
+        const bool inside = rowInside && column < m_columns;
+        if (!inside)
+            Count(kOutsidePicture);
+        for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+            if (!(coded & (1u << b)))
+                continue;
+            if (!ReadCoefficients(bits, m_quantiser, block)) {
+                Count(kBlockFailed);
+                return 0;
+            }
+            QXInverseDct::Transform(block);
+            if (inside)
+                PlaceBlock(block, b, column, row);
+        }
+    }
+    return 1;
+}
+
+int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64]) {
+    using namespace QXDctCoefficientCode;
+    std::memset(block, 0, 64 * sizeof block[0]);
+    block[0] = static_cast<std::int32_t>(bits.Read(kDcBits)) * QXVideoScan::kDcScale;
+    for (int i = 1;; ++i) {
+        const Entry& entry = Lookup(bits.Peek(kLongestCode));
+        if (entry.kind == kInvalid)
+            return 0;
+        bits.Skip(entry.length);
+        int level;
+        bool negative;
+        if (entry.kind == kEndOfBlock)
+            break;
+        if (entry.kind == kEscape) {
+            i += static_cast<int>(bits.Read(kEscapeRunBits));
+            level = static_cast<int>(bits.Read(kEscapeLevelBits));
+            if (level == 0)
+                level = static_cast<int>(bits.Read(kEscapeLevelBits));
+            else if (level == 128)
+                level = static_cast<int>(bits.Read(kEscapeLevelBits)) - 256;
+            else if (level > 128)
+                level -= 256;
+            negative = level < 0;
+            if (negative)
+                level = -level;
+        } else {
+            i += entry.run;
+            level = entry.level;
+            negative = bits.Read(1) != 0;
+        }
+        if (i >= 64)
+            return 0;
+        const int j = QXVideoScan::kZigZag[i];
+        const int value =
+            (QXVideoScan::kIntraMatrix[j] * scale * level) >> QXVideoScan::kLevelShift;
+        if (!negative)
+            block[j] = std::min(value, QXVideoScan::kCoefficientMax);
+        else
+            block[j] =
+                value > -QXVideoScan::kCoefficientMin ? QXVideoScan::kCoefficientMin : -value;
+    }
+    return 1;
+}
+
+// Luma blocks 0-3 fill the macroblock's quarters; blocks 4 and 5 are its U and V. Lines below
+// the picture (the lower half of the last row of a 136-line picture) are left out.
+void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column, int row) {
+    std::uint8_t* plane;
+    int pitch, x, y, height;
+    if (b < 4) {
+        plane = m_work[kY];
+        pitch = m_width;
+        height = m_height;
+        x = kMacroblockSize * column + kBlockSize * (b & 1);
+        y = kMacroblockSize * row + kBlockSize * (b >> 1);
+    } else {
+        plane = m_work[b == 4 ? kU : kV];
+        pitch = m_width / 2;
+        height = m_height / 2;
+        x = kBlockSize * column;
+        y = kBlockSize * row;
+    }
+    const int lines = std::min(kBlockSize, height - y);
+    std::uint8_t* out = plane + y * pitch + x;
+    for (int line = 0; line < lines; ++line, out += pitch)
+        for (int i = 0; i < kBlockSize; ++i)
+            out[i] = static_cast<std::uint8_t>(std::clamp(block[line * 8 + i], 0, 255));
+}

@@ -1,0 +1,61 @@
+#pragma once
+#include <cstdint>
+
+// The variable-length code of the DCT coefficients after the first of a block (ISO/IEC 13818-2
+// Table B.14, the same code as MPEG-1): "10" ends the block, "000001" escapes to a run and level
+// in fixed-length fields, every other code is a run of zeros and a level, followed by a sign bit.
+namespace QXDctCoefficientCode {
+
+struct Code {
+    std::uint8_t run;
+    std::uint8_t level;
+    const char* bits; // without the sign bit
+};
+
+constexpr int kCodeCount = 111;
+extern const Code kCodes[kCodeCount];
+
+constexpr const char* kEndOfBlockBits = "10";
+constexpr const char* kEscapeBits = "000001";
+constexpr int kEscapeRunBits = 6;
+constexpr int kEscapeLevelBits = 8;
+constexpr int kLongestCode = 16;
+
+enum Kind : std::uint8_t { kInvalid = 0, kRunLevel, kEndOfBlock, kEscape };
+
+struct Entry {
+    Kind kind;
+    std::uint8_t run;
+    std::uint8_t level;
+    std::uint8_t length; // bits of the code, without the sign bit
+};
+
+// One lookup range: values v >= `floor` index their table with (v >> shift) - offset.
+struct Range {
+    std::uint32_t floor;
+    int shift;
+    std::uint32_t offset;
+    std::uint32_t first; // index of the range's first entry in kLookupTable
+};
+
+constexpr Range kRanges[] = {
+    {0x4000, 12, 4, 0}, {0x400, 8, 4, 12},  {0x200, 6, 8, 72},  {0x100, 4, 16, 80},
+    {0x80, 3, 16, 96},  {0x40, 2, 16, 112}, {0x20, 1, 16, 128}, {0x10, 0, 16, 144},
+};
+constexpr std::uint32_t kLookupSize = 160;
+struct LookupTable {
+    Entry entries[kLookupSize] = {};
+};
+extern const LookupTable kLookupTable; // built from kCodes at compile time
+extern const Entry kNoCode;
+
+// Finds the code that begins the 16 bits `next16` (most significant bit first) through eight
+// ranges of leading zeros, each with its own table. Values below 0x10 start no code.
+inline const Entry& Lookup(std::uint32_t next16) {
+    for (const Range& range : kRanges)
+        if (next16 >= range.floor)
+            return kLookupTable.entries[range.first + (next16 >> range.shift) - range.offset];
+    return kNoCode;
+}
+
+} // namespace QXDctCoefficientCode
