@@ -1,5 +1,5 @@
-#include "CKWDirectDrawSurface7Primary.h"
 #include "CQXDirectDrawSurface7Information.h"
+#include "CKWDirectDrawSurface7Primary.h"
 #include "KWDisplaySurface.h"
 #include "KWMessageBoxRecorder.h"
 #include "ScreenTestSupport.h"

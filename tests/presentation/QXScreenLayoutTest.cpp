@@ -1,5 +1,5 @@
-#include "CQXScreenManager4.h"
 #include "QXScreenLayout.h"
+#include "CQXScreenManager4.h"
 
 #include <gtest/gtest.h>
 
@@ -17,7 +17,7 @@ TEST(QXScreenLayout, RectanglesOfAnOddSizedWindow) {
 TEST(CQXScreenManager4, DisplayMaskIsTheRecordedChannelsLessTheHiddenOnes) {
     EXPECT_EQ(CQXScreenManager4::BuildDisplayMask(0x0F, 0x00), 0x0F);
     EXPECT_EQ(CQXScreenManager4::BuildDisplayMask(0x0F, 0xFF & ~0x01), 0x08); // only channel 1
-    EXPECT_EQ(CQXScreenManager4::BuildDisplayMask(0x0F, 0x04), 0x0D);        // channel 3 hidden
+    EXPECT_EQ(CQXScreenManager4::BuildDisplayMask(0x0F, 0x04), 0x0D);         // channel 3 hidden
     EXPECT_EQ(CQXScreenManager4::BuildDisplayMask(0x1F, 0x80), 0x0F);
     EXPECT_EQ(CQXScreenManager4::BuildDisplayMask(0x12, 0x00), 0x12);
 }
