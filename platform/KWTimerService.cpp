@@ -55,7 +55,9 @@ void KWTimerService::Loop() {
                                      [](auto& a, auto& b) { return a.second.due < b.second.due; });
         const auto now = Clock::now();
         if (next->second.due > now) {
-            m_changed.wait_until(lock, next->second.due);
+            // A copy: the timer may be killed, and its record freed, while this thread waits.
+            const Clock::time_point due = next->second.due;
+            m_changed.wait_until(lock, due);
             continue;
         }
         const std::uint32_t id = next->first;

@@ -21,7 +21,9 @@ inline void EnsureGuiApplication() {
     static int argc = 1;
     static char name[] = "test_presentation";
     static char* argv[] = {name, nullptr};
-    static QGuiApplication application(argc, argv);
+    // Never destroyed: tearing it down among the static destructors crashes inside Qt.
+    static QGuiApplication* application = new QGuiApplication(argc, argv);
+    (void)application;
 }
 
 inline TestPicture MakeFlat(int width, int height, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
