@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 
 #include <array>
+#include <chrono>
 #include <cmath>
 #include <cstdlib>
 #include <thread>
@@ -76,8 +77,9 @@ void Run(benchmark::State& state, const std::vector<std::vector<std::uint8_t>>& 
     int count = 0;
     for (auto _ : state) {
         CQXVideoFrame& frame = frames[next];
+        // The stream reader waits in 1 ms sleeps for the manager to release a frame.
         while (frame.IsComplete())
-            std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
         Fill(frame, bodies[static_cast<std::size_t>(count) % bodies.size()], channelSet, count);
         view.GetScreenManager().SubmitFrame(&frame);
         next ^= 1;
@@ -85,7 +87,7 @@ void Run(benchmark::State& state, const std::vector<std::vector<std::uint8_t>>& 
     }
     for (auto& frame : frames)
         while (frame.IsComplete())
-            std::this_thread::yield();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
     state.SetItemsProcessed(state.iterations());
     state.counters["fps"] =
         benchmark::Counter(static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
