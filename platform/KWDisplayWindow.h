@@ -1,0 +1,37 @@
+#pragma once
+#include "KWDisplayTypes.h"
+#include "KWPixelBuffer.h"
+
+#include <mutex>
+
+// A window as the display driver sees it: a client area at a screen position and the frame
+// buffer that shows it, kept in the display's pixel layout. The video-area widget is one; tests
+// and offscreen rendering use the class as it is. Everything here may be called from any thread.
+class KWDisplayWindow {
+public:
+    // A frame buffer of the given client size (none while a size is 0).
+    explicit KWDisplayWindow(std::int32_t width = 0, std::int32_t height = 0);
+    virtual ~KWDisplayWindow() = default;
+    KWDisplayWindow(const KWDisplayWindow&) = delete;
+    KWDisplayWindow& operator=(const KWDisplayWindow&) = delete;
+
+    KWSize GetClientSize() const;
+    // Reallocates the frame buffer, cleared, when the size changes.
+    void SetClientSize(std::int32_t width, std::int32_t height);
+    KWPoint GetClientOrigin() const;
+    void SetClientOrigin(KWPoint origin);
+
+    // The frame buffer is read and written only while this lock is held.
+    std::unique_lock<std::mutex> LockFrameBuffer() const { return std::unique_lock(m_mutex); }
+    KWPixelBuffer& GetFrameBuffer() { return m_frameBuffer; }
+    const KWPixelBuffer& GetFrameBuffer() const { return m_frameBuffer; }
+
+    // Called, without the lock, after the driver changed the frame buffer.
+    virtual void OnFrameBufferChanged() {}
+
+private:
+    mutable std::mutex m_mutex;
+    KWPoint m_origin;
+    KWSize m_size;
+    KWPixelBuffer m_frameBuffer;
+};

@@ -1,0 +1,394 @@
+#include "CQXScreenManager4.h"
+
+#include "CQXVideoFrame.h"
+#include "KWDisplayWindow.h"
+#include "KWErrorReport.h"
+#include "KWTick.h"
+#include "QXChannelSet.h"
+
+namespace {
+const char* const kPrimaryFailure = "Primary Surface Creation Fail";
+const char* const kConversionFailure = "Conversion Surface Creation Fail";
+const char* const kCaptureFailure = "Capture Surface Creation Fail";
+
+constexpr std::uint32_t kWorkerTickMs = 1;
+constexpr std::uint32_t kRepaintPeriodMs = 100;
+constexpr std::uint32_t kSecondPeriodMs = 1000;
+constexpr std::uint32_t kTenthPeriodMs = 100;
+constexpr std::uint32_t kPeriodicTimer = 1;
+constexpr std::int32_t kStopTimeoutMs = 50;
+
+constexpr std::uint8_t kChannelBits = 0x0F;
+constexpr std::uint8_t kRequestCompositeBit = 0x80;
+constexpr int kQuadCaptionChannels = 3;
+
+const KWRect kCaptionUpper{0, 0, 640, 20};
+const KWRect kCaptionLower{0, 20, 640, 40};
+const KWRect kCaptionUpperLeft{0, 0, 320, 20};
+
+// The lowest channel index (0 = channel 1) whose bit is in the mask, or -1.
+int LowestChannel(std::uint8_t mask) {
+    for (int index = 0; index < QXChannelSet::kCompositeIndex; ++index) {
+        if (QXChannelSet::Has(mask, index))
+            return index;
+    }
+    return -1;
+}
+} // namespace
+
+CQXScreenManager4::CQXScreenManager4() {
+    m_className = "CQXScreenManager4";
+}
+
+CQXScreenManager4::~CQXScreenManager4() {
+    Destroy();
+}
+
+std::uint8_t CQXScreenManager4::BuildDisplayMask(std::uint8_t recorded, std::uint8_t request) {
+    std::uint8_t mask = 0;
+    if ((recorded & QXChannelSet::kCompositeBit) && !(request & kRequestCompositeBit))
+        mask |= QXChannelSet::kCompositeBit;
+    for (int index = 0; index < QXChannelSet::kCompositeIndex; ++index) {
+        const std::uint8_t bit = static_cast<std::uint8_t>(1u << (3 - index));
+        if ((recorded & bit) && !(request & (1u << index)))
+            mask |= bit;
+    }
+    return mask;
+}
+
+std::uint8_t CQXScreenManager4::ReadDisplayRequest() const {
+    return m_displayRequest ? m_displayRequest->load() : 0;
+}
+
+int CQXScreenManager4::FailCreate(const char* message) {
+    ReportFatalError(m_className, message);
+    Destroy();
+    return 0;
+}
+
+int CQXScreenManager4::Create(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow,
+                              std::atomic<std::uint8_t>* displayRequest) {
+    Destroy();
+    m_videoWindow = videoWindow;
+    m_ownerWindow = ownerWindow;
+    m_displayRequest = displayRequest;
+    // The surfaces are made before the worker and the timers exist, so nothing else uses them.
+    if (!videoWindow ||
+        !m_primary.Create(videoWindow, CKWDirectDrawSurface7Primary::kScreenWindowed))
+        return FailCreate(kPrimaryFailure);
+    const char* failure = nullptr;
+    if (!m_blank.Create(m_primary, kBlankWidth, kBlankHeight, CKWDirectDrawSurface7::kFormatRGB565))
+        failure = kConversionFailure;
+    else if (!m_capture.Create(m_primary, m_primary.GetViewWidth(),
+                               m_primary.GetViewHeight() + QXScreenLayout::kBarHeight,
+                               CKWDirectDrawSurface7::kFormatRGB565))
+        failure = kCaptureFailure;
+    for (auto& video : m_video) {
+        if (!failure && !video.Create(m_primary, kInitialVideoSize, kInitialVideoSize,
+                                      CKWDirectDrawSurface7::kFormatYV12))
+            failure = kConversionFailure;
+    }
+    if (!failure) {
+        const KWSize client = videoWindow->GetClientSize();
+        m_layout = QXScreenLayout::Compute(client.width, client.height);
+    }
+    for (std::size_t index = 0; index < m_information.size() && !failure; ++index) {
+        if (!m_information[index].Create(m_primary, kCaptionWidth, kCaptionHeight,
+                                         CKWDirectDrawSurface7::kFormatRGB565))
+            failure = kConversionFailure;
+        else
+            m_information[index].SetChannel(static_cast<std::uint8_t>(index));
+    }
+    if (failure)
+        return FailCreate(failure);
+    m_primary.Clear();
+    m_blank.Clear();
+    m_capture.Clear();
+    for (auto& information : m_information)
+        information.Clear();
+
+    if (!Start(kWorkerTickMs)) {
+        Destroy();
+        return 0;
+    }
+    SetPriority(kPriorityAboveNormal);
+    auto startTimer = [this](std::atomic<std::uint32_t>& slot, std::uint32_t periodMs) {
+        std::uint32_t id = 0;
+        if (!CreateTimer(id, periodMs, kPeriodicTimer))
+            return false;
+        slot = id;
+        return true;
+    };
+    if (!startTimer(m_timerRepaint, kRepaintPeriodMs) ||
+        !startTimer(m_timerSecond, kSecondPeriodMs) || !startTimer(m_timerTenth, kTenthPeriodMs)) {
+        Destroy();
+        return 0;
+    }
+    return 1;
+}
+
+void CQXScreenManager4::Destroy() {
+    for (auto* timer : {&m_timerRepaint, &m_timerSecond, &m_timerTenth}) {
+        if (const std::uint32_t id = timer->exchange(0))
+            KillTimer(id);
+    }
+    KWSleep(1);
+    std::int32_t exitCode = 0;
+    if (!Stop(exitCode, kStopTimeoutMs))
+        Terminate(1, 1);
+    // A worker that never started has not released anything.
+    ReleaseAll();
+}
+
+void CQXScreenManager4::ReleaseAll() {
+    {
+        std::lock_guard lock(m_drawMutex);
+        for (auto& video : m_video)
+            video.Release();
+        for (auto& information : m_information)
+            information.Release();
+        m_blank.Release();
+        m_capture.Release();
+        m_primary.Release();
+    }
+    ReleaseQueuedFrames();
+}
+
+void CQXScreenManager4::ReleaseQueuedFrames() {
+    std::lock_guard lock(m_queueMutex);
+    for (CQXVideoFrame* frame : m_queue) {
+        if (frame)
+            frame->Reset();
+    }
+    m_queue.clear();
+}
+
+void CQXScreenManager4::OnThreadExit() {
+    ReleaseAll();
+}
+
+void CQXScreenManager4::OnTerminate() {
+    ReleaseAll();
+}
+
+void CQXScreenManager4::SubmitFrame(CQXVideoFrame* frame) {
+    std::lock_guard lock(m_queueMutex);
+    if (m_queue.size() < kMaxQueuedFrames) {
+        m_queue.push_back(frame);
+        return;
+    }
+    if (frame)
+        frame->Reset();
+}
+
+void CQXScreenManager4::OnProcess() {
+    CQXVideoFrame* frame = nullptr;
+    bool empty;
+    {
+        std::lock_guard lock(m_queueMutex);
+        empty = m_queue.empty();
+        if (!empty) {
+            ++m_framesTaken;
+            frame = m_queue.front();
+            if (!frame)
+                m_queue.pop_front();
+        }
+    }
+    if (empty)
+        KWSleep(1);
+    if (!frame)
+        return;
+    ShowFrame(*frame);
+    frame->Reset();
+    std::lock_guard lock(m_queueMutex);
+    m_queue.pop_front();
+}
+
+void CQXScreenManager4::ShowFrame(const CQXVideoFrame& frame) {
+    const std::uint8_t channel = frame.GetChannel();
+    if (channel == CQXVideoFrame::kNoChannel)
+        return;
+    m_channelIndex = channel;
+    const std::uint8_t recorded = frame.GetChannelSet();
+    if (!QXChannelSet::Equal(recorded, m_recordedChannels) && m_displayRequest)
+        m_displayRequest->store(0);
+    m_recordedChannels = recorded;
+
+    std::lock_guard lock(m_drawMutex);
+    if (channel == QXChannelSet::kCompositeIndex) {
+        m_displayMask = m_displayMask | QXChannelSet::kCompositeBit;
+        if (!m_video[channel].Decode(&frame)) {
+            ++m_decodeFailures;
+            return;
+        }
+        CountShown(frame);
+        m_information[channel].Draw(m_dateTime, m_displayMask,
+                                    CQXDirectDrawSurface7Information::kModeSingle);
+        Compose();
+        return;
+    }
+    if (channel > QXChannelSet::kCompositeIndex)
+        return;
+    const std::uint8_t mask = BuildDisplayMask(recorded, ReadDisplayRequest());
+    m_displayMask = mask;
+    if (!m_video[channel].Decode(&frame)) {
+        ++m_decodeFailures;
+        return;
+    }
+    CountShown(frame);
+    const auto mode = QXChannelSet::Count(mask) >= kQuadCaptionChannels
+                          ? CQXDirectDrawSurface7Information::kModeQuad
+                          : CQXDirectDrawSurface7Information::kModeSingle;
+    for (int index = 0; index < QXChannelSet::kCompositeIndex; ++index)
+        m_information[index].Draw(m_dateTime, mask, mode);
+    Compose();
+}
+
+void CQXScreenManager4::CountShown(const CQXVideoFrame& frame) {
+    ++m_shownThisSecond;
+    ++m_shownThis100Ms;
+    m_dateTime = frame.GetTimestamp();
+}
+
+// Called with m_drawMutex held.
+void CQXScreenManager4::Compose() {
+    const std::uint8_t mask = m_displayMask;
+    const auto& video = m_layout.video;
+    const auto& bar = m_layout.bar;
+    if (mask & QXChannelSet::kCompositeBit) {
+        auto& composite = m_video[QXChannelSet::kCompositeIndex];
+        auto& caption = m_information[QXChannelSet::kCompositeIndex];
+        if (!composite.HasPicture()) {
+            m_primary.BlitToView(m_blank);
+            return;
+        }
+        m_primary.BlitSurface(video[QXScreenLayout::kSingle], composite);
+        m_primary.Blit(bar[QXScreenLayout::kSingle], caption, kCaptionUpper);
+        m_primary.Blit(m_layout.bottomBar, caption, kCaptionLower);
+        return;
+    }
+    switch (QXChannelSet::Count(mask)) {
+    case 1: {
+        const int c = LowestChannel(mask);
+        CKWDirectDrawSurface7& picture =
+            m_video[c].HasPicture() ? static_cast<CKWDirectDrawSurface7&>(m_video[c]) : m_blank;
+        m_primary.BlitSurface(video[QXScreenLayout::kSingle], picture);
+        m_primary.Blit(bar[QXScreenLayout::kSingle], m_information[c], kCaptionUpper);
+        m_primary.Blit(m_layout.bottomBar, m_information[c], kCaptionLower);
+        return;
+    }
+    case 2: {
+        int side = QXScreenLayout::kLeft;
+        for (int c = 0; c < QXChannelSet::kCompositeIndex; ++c) {
+            if (!QXChannelSet::Has(mask, c))
+                continue;
+            if (m_video[c].HasPicture()) {
+                m_primary.BlitSurface(video[side], m_video[c]);
+                m_primary.Blit(bar[side], m_information[c], kCaptionUpperLeft);
+            }
+            side = QXScreenLayout::kRight;
+        }
+        m_primary.Blit(m_layout.bottomBar, m_information[1], kCaptionLower);
+        return;
+    }
+    default:
+        ComposeQuad(mask);
+        return;
+    }
+}
+
+void CQXScreenManager4::ComposeQuad(std::uint8_t mask) {
+    for (int c = 0; c < QXChannelSet::kCompositeIndex; ++c) {
+        const bool shown = m_video[c].HasPicture() && QXChannelSet::Has(mask, c);
+        CKWDirectDrawSurface7& picture =
+            shown ? static_cast<CKWDirectDrawSurface7&>(m_video[c]) : m_blank;
+        m_primary.BlitSurface(m_layout.video[c], picture);
+        m_primary.Blit(m_layout.bar[c], m_information[c], kCaptionUpperLeft);
+    }
+}
+
+void CQXScreenManager4::OnTimer(std::uint32_t timerId) {
+    if (timerId == m_timerRepaint) {
+        bool idle;
+        {
+            std::lock_guard lock(m_statisticsMutex);
+            idle = m_tenthRate.GetLast() == 0;
+        }
+        if (idle) {
+            std::lock_guard lock(m_drawMutex);
+            Compose();
+        }
+    } else if (timerId == m_timerSecond) {
+        std::lock_guard lock(m_statisticsMutex);
+        m_frameRate.Add(m_shownThisSecond.exchange(0));
+    } else if (timerId == m_timerTenth) {
+        {
+            std::lock_guard lock(m_drawMutex);
+            m_blank.Clear();
+        }
+        std::lock_guard lock(m_statisticsMutex);
+        m_tenthRate.Add(m_shownThis100Ms.exchange(0));
+    }
+}
+
+void CQXScreenManager4::SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow) {
+    std::lock_guard lock(m_drawMutex);
+    m_videoWindow = videoWindow;
+    m_ownerWindow = ownerWindow;
+    const KWSize client = videoWindow ? videoWindow->GetClientSize() : KWSize{};
+    m_layout = QXScreenLayout::Compute(client.width, client.height);
+}
+
+void CQXScreenManager4::ClearPictures() {
+    for (auto& video : m_video)
+        video.ClearPicture();
+}
+
+QXTimestamp CQXScreenManager4::GetDateTime() const {
+    std::lock_guard lock(m_drawMutex);
+    return m_dateTime;
+}
+
+std::uint32_t CQXScreenManager4::GetDecoderCounter(CQXVideoDecoder::Counter counter) const {
+    std::lock_guard lock(m_drawMutex);
+    std::uint32_t sum = 0;
+    for (int index = 0; index <= QXChannelSet::kCompositeIndex; ++index)
+        sum += m_video[index].GetCounter(counter);
+    return sum;
+}
+
+std::string CQXScreenManager4::FormatFrameRate() {
+    std::lock_guard lock(m_statisticsMutex);
+    return m_frameRate.Format();
+}
+
+QXScreenLayout CQXScreenManager4::GetLayout() const {
+    std::lock_guard lock(m_drawMutex);
+    return m_layout;
+}
+
+std::string CQXScreenManager4::GetPrimaryDescription() const {
+    std::lock_guard lock(m_drawMutex);
+    return m_primary.GetDescription();
+}
+
+std::string CQXScreenManager4::GetBlankDescription() const {
+    std::lock_guard lock(m_drawMutex);
+    return CKWDirectDrawSurface7::FormatName(m_primary.GetFormat()) +
+           CKWDirectDrawSurface7::SizeText(m_blank.GetWidth(), m_blank.GetHeight());
+}
+
+std::string CQXScreenManager4::GetCaptureDescription() const {
+    std::lock_guard lock(m_drawMutex);
+    return m_capture.GetDescription();
+}
+
+std::string CQXScreenManager4::GetConversionDescription(int index) const {
+    std::lock_guard lock(m_drawMutex);
+    return index >= 0 && index < kVideoSurfaces ? m_video[index].GetDescription() : "";
+}
+
+std::string CQXScreenManager4::GetInformationDescription(int index) const {
+    std::lock_guard lock(m_drawMutex);
+    return index >= 0 && index < kVideoSurfaces ? m_information[index].GetDescription() : "";
+}

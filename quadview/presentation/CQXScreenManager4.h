@@ -1,0 +1,121 @@
+#pragma once
+#include "CKWDirectDrawSurface7Memory.h"
+#include "CKWDirectDrawSurface7Primary.h"
+#include "CKWRateStatistics.h"
+#include "CKWThread.h"
+#include "CQXDirectDrawSurface7Capture.h"
+#include "CQXDirectDrawSurface7Conversion.h"
+#include "CQXDirectDrawSurface7Information.h"
+#include "QXScreenLayout.h"
+#include "QXTimestamp.h"
+
+#include <array>
+#include <atomic>
+#include <deque>
+#include <mutex>
+
+class CQXVideoFrame;
+class KWDisplayWindow;
+
+// Shows the four cameras' video in the video window. Producers hand it complete frames with
+// SubmitFrame; its worker decodes each into the video surface of the frame's channel, redraws
+// the caption bars and composes the view onto the primary surface in the layout the shown
+// channels call for, then releases the frame (resets it) back to its producer. Timers repaint
+// the view while no frames arrive and feed the frame-rate statistics.
+class CQXScreenManager4 : public CKWThread {
+public:
+    static constexpr int kVideoSurfaces = 7;
+    static constexpr std::size_t kMaxQueuedFrames = 2;
+    static constexpr std::uint32_t kBlankWidth = 320;
+    static constexpr std::uint32_t kBlankHeight = 240;
+    static constexpr std::uint32_t kCaptionWidth = 640;
+    static constexpr std::uint32_t kCaptionHeight = 40;
+    static constexpr std::uint32_t kInitialVideoSize = 32;
+
+    CQXScreenManager4();
+    ~CQXScreenManager4() override;
+
+    // Creates the surfaces on the video window, starts the worker and the three timers. On a
+    // failure reports it, stops everything and returns 0. `displayRequest` is the owner's byte
+    // of hidden channels (bit 0 channel 1 ... bit 3 channel 4, bit 7 the composite picture).
+    int Create(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow,
+               std::atomic<std::uint8_t>* displayRequest);
+    // Stops the timers and the worker; the worker's exit releases the surfaces and the frames.
+    void Destroy();
+
+    // From a producer's thread: queues a complete frame, or releases it at once when two are
+    // already queued. The frame comes back to the producer when it is reset.
+    void SubmitFrame(CQXVideoFrame* frame);
+    // The video window changed (size): recompute the layout from its client area.
+    void SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow);
+    // Forget every channel's picture (working mode change).
+    void ClearPictures();
+
+    std::uint8_t GetRecordedChannels() const { return m_recordedChannels; }
+    std::uint8_t GetDisplayMask() const { return m_displayMask; }
+    QXTimestamp GetDateTime() const;
+    // A decoder error counter summed over the video surfaces of channels 1-4 and the composite.
+    std::uint32_t GetDecoderCounter(CQXVideoDecoder::Counter counter) const;
+    std::uint32_t GetFramesTaken() const { return m_framesTaken; }
+    std::uint32_t GetDecodeFailures() const { return m_decodeFailures; }
+    std::string FormatFrameRate();
+    QXScreenLayout GetLayout() const;
+
+    std::string GetPrimaryDescription() const;
+    std::string GetBlankDescription() const;
+    std::string GetCaptureDescription() const;
+    std::string GetConversionDescription(int index) const;
+    std::string GetInformationDescription(int index) const;
+
+    // The display request rule: the recorded channels less those the request hides.
+    static std::uint8_t BuildDisplayMask(std::uint8_t recordedChannels, std::uint8_t request);
+
+protected:
+    void OnProcess() override;
+    void OnTimer(std::uint32_t timerId) override;
+    void OnThreadExit() override;
+    void OnTerminate() override;
+
+private:
+    void ShowFrame(const CQXVideoFrame& frame);
+    void CountShown(const CQXVideoFrame& frame);
+    void Compose();
+    void ComposeQuad(std::uint8_t mask);
+    void ReleaseAll();
+    void ReleaseQueuedFrames();
+    int FailCreate(const char* message);
+    std::uint8_t ReadDisplayRequest() const;
+
+    KWDisplayWindow* m_videoWindow = nullptr;
+    KWWindowHandle m_ownerWindow = nullptr;
+    std::atomic<std::uint8_t> m_recordedChannels{0};
+    std::atomic<std::uint8_t> m_channelIndex{7};
+    std::atomic<std::uint8_t>* m_displayRequest = nullptr;
+
+    // Surfaces, rectangles and the last frame time are used under m_drawMutex: decoding,
+    // captions and composing on the worker, repainting on the timer thread, layout changes and
+    // descriptions on the user-interface thread.
+    mutable std::mutex m_drawMutex;
+    CKWDirectDrawSurface7Primary m_primary;
+    CKWDirectDrawSurface7Memory m_blank;
+    CQXDirectDrawSurface7Capture m_capture;
+    std::array<CQXDirectDrawSurface7Conversion, kVideoSurfaces> m_video;
+    std::array<CQXDirectDrawSurface7Information, kVideoSurfaces> m_information;
+    QXScreenLayout m_layout;
+    QXTimestamp m_dateTime;
+
+    std::atomic<std::uint32_t> m_framesTaken{0};
+    std::atomic<std::uint32_t> m_decodeFailures{0};
+    std::atomic<std::uint32_t> m_shownThisSecond{0};
+    std::atomic<std::uint32_t> m_shownThis100Ms{0};
+    std::mutex m_statisticsMutex;
+    CKWRateStatistics m_frameRate{"fps"};
+    CKWRateStatistics m_tenthRate;
+
+    std::mutex m_queueMutex;
+    std::deque<CQXVideoFrame*> m_queue;
+    std::atomic<std::uint8_t> m_displayMask{0};
+    std::atomic<std::uint32_t> m_timerRepaint{0};
+    std::atomic<std::uint32_t> m_timerSecond{0};
+    std::atomic<std::uint32_t> m_timerTenth{0};
+};
