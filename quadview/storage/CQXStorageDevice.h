@@ -1,5 +1,6 @@
 #pragma once
 #include "CKWStorageDevice.h"
+#include "CQXPacketSource.h"
 #include "CQX4KPacket.h"
 #include "QXScanCursor.h"
 
@@ -15,7 +16,7 @@
 // Besides the notifications of CKWStorageDevice, posts (first parameter the device index, second
 // 0) kMessageScanHit for every recorded packet the scan finds and kMessageScanEnded when the scan
 // is over and IsFormatted is final.
-class CQXStorageDevice : public CKWStorageDevice {
+class CQXStorageDevice : public CKWStorageDevice, public CQXPacketSource {
 public:
     static constexpr std::uint32_t kMessageScanHit = 0x1470;
     static constexpr std::uint32_t kMessageScanEnded = 0x1471;
@@ -39,13 +40,13 @@ public:
     int ReadPacket(CQX4KPacket& packet, KWRawDrive* handle);
     // Reads packet `index` through the main handle (for the stream reader): afterwards the
     // position is index + 1. 1/0.
-    int ReadPacket(std::uint32_t index, CQX4KPacket& packet);
+    int ReadPacket(std::uint32_t index, CQX4KPacket& packet) override;
 
     bool IsAtEnd() const { return GetPosition() >= GetStreamLength(); }
     bool IsAtStart() const { return GetPosition() == 0; }
     std::uint32_t GetPosition() const { return m_position; }
     // Index of the last packet of the stream; 0 when the drive holds no stream.
-    std::uint32_t GetStreamLength() const;
+    std::uint32_t GetStreamLength() const override;
     std::uint32_t GetPacketCount() const;
     bool IsFormatted() const { return m_formatted; }
     // True while the size probe or the data scan runs or a scan is about to start.
