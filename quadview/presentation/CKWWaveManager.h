@@ -15,6 +15,9 @@ class CQXAudioFrame;
 // wave output. One producer plays at a time; the owner opens, closes and sets the volume.
 class CKWWaveManager : public CKWObject {
 public:
+    // The recorder's sound: 8000 samples per second, played as 16-bit samples.
+    static constexpr std::uint32_t kSampleRate = 8000;
+    static constexpr std::uint16_t kBitsPerSample = 16;
     static constexpr int kBufferCount = 2;
     static constexpr float kInitialGain = 0.5f;
     // Slider positions per unit of gain: position 50 plays at 4.0, position 100 at 8.0.

@@ -1,31 +1,15 @@
+#include "KWRunProgram.h"
 #include "KWTempDir.h"
 #include "KWTestImage.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
-#include <sys/wait.h>
 
 namespace {
-struct ToolRun {
-    int status;
-    std::string output;
-};
-
 // Runs qvtool with the arguments; standard error joins the output.
-ToolRun RunQvTool(const std::string& arguments) {
-    const std::string command = std::string(QV_BINARY_DIR) + "/bin/qvtool " + arguments + " 2>&1";
-    ToolRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+KWProgramRun RunQvTool(const std::string& arguments) {
+    return KWRunProgram(KWBuiltProgram("qvtool") + " " + arguments + " 2>&1");
 }
 
 TEST(ScanCommand, PrintsEveryDriveThatOpenedAndTheFormattedOnes) {
@@ -35,8 +19,8 @@ TEST(ScanCommand, PrintsEveryDriveThatOpenedAndTheFormattedOnes) {
     recorded.WriteDataPackets(0, 100);
     const std::uint64_t before = recorded.Checksum();
 
-    const ToolRun run = RunQvTool("scan --drive " + recorded.Path() + " --drive " +
-                                  (dir / "missing.img") + " --drive " + blank.Path());
+    const KWProgramRun run = RunQvTool("scan --drive " + recorded.Path() + " --drive " +
+                                       (dir / "missing.img") + " --drive " + blank.Path());
     ASSERT_EQ(run.status, 0) << run.output;
     const std::string device = ",\"ide\":false,\"media_type\":12,\"media_type_name\":\"Fixed hard "
                                "disk media\",\"sectors\":16065,\"packets\":2008,\"formatted\":";
@@ -51,14 +35,14 @@ TEST(ScanCommand, PrintsEveryDriveThatOpenedAndTheFormattedOnes) {
 TEST(ScanCommand, EscapesPathsInTheJson) {
     KWTempDir dir;
     KWTestImage image(dir / "a\"b.img", KWTestImage::CylinderBytes(1));
-    const ToolRun run = RunQvTool("scan --drive '" + image.Path() + "'");
+    const KWProgramRun run = RunQvTool("scan --drive '" + image.Path() + "'");
     ASSERT_EQ(run.status, 0) << run.output;
     EXPECT_NE(run.output.find("a\\\"b.img"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("\"formatted\":[]}"), std::string::npos) << run.output;
 }
 
 TEST(ScanCommand, UsageErrorsExitWithTwoAndAMessage) {
-    ToolRun run = RunQvTool("scan --verbose");
+    KWProgramRun run = RunQvTool("scan --verbose");
     EXPECT_EQ(run.status, 2);
     EXPECT_NE(run.output.find("qvtool scan: unknown argument '--verbose'"), std::string::npos)
         << run.output;

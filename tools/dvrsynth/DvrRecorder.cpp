@@ -151,13 +151,15 @@ private:
 };
 
 // The test sound: a tone whose pitch steps every second (400 to 1100 Hz), so that a lost,
-// repeated or reordered second is audible and measurable.
+// repeated or reordered second is audible and measurable. Its amplitude stays inside the
+// range the companded samples can hold (+-4016).
+constexpr double kToneAmplitude = 3000.0;
 std::int16_t ToneSample(std::uint64_t n) {
     const std::uint64_t second = n / DvrRecorder::kSampleRate;
     const double frequency = 400.0 + 100.0 * static_cast<double>(second % 8);
     return static_cast<std::int16_t>(
-        std::lround(6000.0 * std::sin(2 * kPi * frequency * static_cast<double>(n) /
-                                      DvrRecorder::kSampleRate)));
+        std::lround(kToneAmplitude * std::sin(2 * kPi * frequency * static_cast<double>(n) /
+                                              DvrRecorder::kSampleRate)));
 }
 
 struct RecordedFrame {
@@ -227,11 +229,10 @@ DvrRecorder::Result DvrRecorder::Record() {
             std::array<std::uint8_t, CQX4KPacket::kSize> packet{};
             const QXTimestamp time =
                 TimestampAt(start, static_cast<long long>(audioPackets + 1) * 500);
-            packet[0] = 0x80;
-            if (o.audioTime) {
+            // Bit 7 of byte 0 marks audio; bytes 1-5 carry the time when the recorder writes it.
+            if (o.audioTime)
                 time.ToBytes(packet.data());
-                packet[0] |= time.year;
-            }
+            packet[0] = static_cast<std::uint8_t>(0x80 | (o.audioTime ? time.year : 0));
             packet[6] = CQX4KPacket::kAudioMarker;
             packet[7] = kAudioChannelByte;
             // On the disk the samples are in recording order; after the reader's word exchange

@@ -1,15 +1,14 @@
 // qvtool scan: finds the drives that hold a recorded stream and prints them as one JSON object.
 // Drives are only ever opened for reading.
 #include "CQXStorageDeviceManager.h"
-#include "KWTick.h"
 #include "QvToolCommand.h"
+#include "QvToolDrive.h"
 
 #include <cstdio>
 #include <string>
 
 namespace {
 const char* const kName = "scan";
-constexpr std::uint32_t kBusyPollMs = 5;
 
 std::string JsonString(const std::string& text) {
     std::string out = "\"";
@@ -58,8 +57,7 @@ int RunScan(const std::vector<std::string>& arguments) {
 
     CQXStorageDeviceManager manager(explicitDrives ? drives : KWSystemDriveList());
     manager.OpenAllDevices(nullptr, nullptr, nullptr);
-    while (manager.IsAnyDeviceBusy())
-        KWSleep(kBusyPollMs);
+    QvToolDrive::WaitUntilIdle(manager);
 
     std::string json = "{\"devices\":[";
     for (std::uint8_t i = 0; i < manager.GetDeviceCount(); ++i)

@@ -1,0 +1,54 @@
+#include "QvToolDrive.h"
+
+#include "KWTick.h"
+#include "QvToolCommand.h"
+
+#include <cstdio>
+
+namespace {
+constexpr std::uint32_t kBusyPollMs = 5;
+}
+
+void QvToolDrive::WaitUntilIdle(CQXStorageDeviceManager& manager) {
+    while (manager.IsAnyDeviceBusy())
+        KWSleep(kBusyPollMs);
+}
+
+int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::string>& arguments,
+                            const std::set<std::string>& valueOptions, Stream& stream,
+                            std::vector<std::string>& rest) {
+    std::string path;
+    for (std::size_t i = 0; i < arguments.size(); ++i) {
+        const std::string& a = arguments[i];
+        const bool takesValue = a == "--drive" || valueOptions.count(a) != 0;
+        if (takesValue && i + 1 == arguments.size())
+            return QvToolCommand::UsageError(command, a + " needs a value");
+        if (a == "--drive" || a.rfind("--", 0) != 0) {
+            if (!path.empty())
+                return QvToolCommand::UsageError(command, "more than one drive given");
+            path = a == "--drive" ? arguments[++i] : a;
+        } else {
+            rest.push_back(a);
+            if (takesValue)
+                rest.push_back(arguments[++i]);
+        }
+    }
+    if (path.empty())
+        return QvToolCommand::UsageError(command, "no drive given (an image file or --drive PATH)");
+
+    stream.manager = std::make_unique<CQXStorageDeviceManager>(KWDriveList{path});
+    stream.manager->OpenAllDevices(nullptr, nullptr, nullptr);
+    WaitUntilIdle(*stream.manager);
+    if (stream.manager->GetDeviceCount() == 0) {
+        std::fprintf(stderr, "qvtool %s: cannot open %s for reading\n", command.c_str(),
+                     path.c_str());
+        return QvToolCommand::kExitFailure;
+    }
+    if (stream.manager->GetFormattedCount() == 0) {
+        std::fprintf(stderr, "qvtool %s: %s holds no recorded stream\n", command.c_str(),
+                     path.c_str());
+        return QvToolCommand::kExitFailure;
+    }
+    stream.device = stream.manager->GetDevice(stream.manager->GetFormattedDevice(0));
+    return QvToolCommand::kExitOk;
+}
