@@ -24,6 +24,10 @@
 namespace {
 constexpr const char* kNoParentText = "error";
 constexpr const char* kTipColour = "blue";
+constexpr int kEditWidth = 150;
+// Read-only edits look like what they are: values to read, not to type into.
+constexpr const char* kReadOnlyStyle =
+    "QLineEdit[readOnly=\"true\"] { background: palette(window); }";
 
 QString FromText(const char* text) {
     return QString::fromLocal8Bit(text);
@@ -57,6 +61,7 @@ CKWIpAddressEdit* CIPCameraSetting::AddAddress(QFormLayout* form, int id, CamTex
                                                bool enabled) {
     auto* edit = CCamDialogKit::WithId(new CKWIpAddressEdit(this), id);
     edit->setEnabled(enabled);
+    edit->setMinimumWidth(kEditWidth);
     CCamDialogKit::AddRow(form, m_language, label, edit);
     return edit;
 }
@@ -64,11 +69,13 @@ CKWIpAddressEdit* CIPCameraSetting::AddAddress(QFormLayout* form, int id, CamTex
 QLineEdit* CIPCameraSetting::AddEdit(QFormLayout* form, int id, CamText label, bool readOnly) {
     QLineEdit* edit = CCamDialogKit::NewEdit(this, id);
     edit->setReadOnly(readOnly);
+    edit->setMinimumWidth(kEditWidth);
     CCamDialogKit::AddRow(form, m_language, label, edit);
     return edit;
 }
 
 void CIPCameraSetting::BuildControls() {
+    setStyleSheet(kReadOnlyStyle);
     auto* grid = new QGridLayout(this);
     QFormLayout* old = AddSide(CamText::OldData, 0);
     m_oldAddress = AddAddress(old, kIdOldAddress, CamText::LabelAddress, false);
@@ -82,21 +89,23 @@ void CIPCameraSetting::BuildControls() {
     m_newAddress = AddAddress(now, kIdNewAddress, CamText::LabelAddress, true);
     m_newNetMask = AddAddress(now, kIdNewNetMask, CamText::LabelNetMask, true);
     m_newGateway = AddAddress(now, kIdNewGateway, CamText::LabelGateway, true);
-    m_newMac = AddEdit(now, kIdNewMac, CamText::LabelMac, false);
-    m_newMac->setEnabled(false);
+    m_newMac = CCamDialogKit::NewEdit(this, kIdNewMac, QString(), false);
     m_newMac->setMaxLength(CCamSingleDlg::kMaxTextLength);
-    m_newPort = AddEdit(now, kIdNewPort, CamText::LabelPort, false);
-    m_newPort->setValidator(
-        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_newPort));
-    m_newName = AddEdit(now, kIdNewName, CamText::LabelName, false);
-    m_newName->setMaxLength(kMaxNameLength);
-
+    m_newMac->setMinimumWidth(kEditWidth);
     m_macBox =
         CCamDialogKit::WithId(new QCheckBox(m_language.Text(CamText::MacBox), this), kIdMacBox);
     (new CKWDelayedTip(m_macBox, kTipDelayMs, kTipColour))
         ->SetText(m_language.Text(CamText::MacBoxTip));
     connect(m_macBox, &QCheckBox::clicked, this, &CIPCameraSetting::OnMacBoxClicked);
-    now->addRow(QString(), m_macBox);
+    auto* macRow = new QHBoxLayout;
+    macRow->addWidget(m_newMac);
+    macRow->addWidget(m_macBox);
+    now->addRow(m_language.Text(CamText::LabelMac), macRow);
+    m_newPort = AddEdit(now, kIdNewPort, CamText::LabelPort, false);
+    m_newPort->setValidator(
+        new QRegularExpressionValidator(QRegularExpression("[0-9]*"), m_newPort));
+    m_newName = AddEdit(now, kIdNewName, CamText::LabelName, false);
+    m_newName->setMaxLength(kMaxNameLength);
 
     auto* account = new QFormLayout;
     m_userEdit = CCamDialogKit::NewEdit(this, kIdUser, CCamSingleDlg::kDefaultUser);
@@ -129,6 +138,7 @@ void CIPCameraSetting::ShowFirstCamera() {
         port->setText(QString::number(first.port));
     for (QLineEdit* name : {m_oldName, m_newName})
         name->setText(FromText(first.name));
+    m_newAddress->setFocus();
 }
 
 void CIPCameraSetting::OnMacBoxClicked() {

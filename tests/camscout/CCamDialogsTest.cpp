@@ -1,6 +1,7 @@
 #include "CCamLanguage.h"
 #include "CIPCameraSetting.h"
 #include "CPasswordOfMac.h"
+#include "CShowAlter.h"
 #include "CUpdateIPDlg.h"
 #include "CUpdateMacDlg.h"
 #include "CUpdateNameDlg.h"
@@ -10,6 +11,8 @@
 
 #include <QCheckBox>
 #include <QLineEdit>
+#include <QTest>
+#include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
@@ -253,4 +256,30 @@ TEST(CIPCameraSetting, MacBoxNeedsTheAccessCodeAndThenNumbersTheMacs) {
     const OkOutcome outcome = PressOk(dialog);
     EXPECT_EQ(outcome.text, "Mac format error, some is not number !");
     EXPECT_EQ(outcome.caption, "Update Mac");
+}
+
+TEST(CShowAlter, ClickingARowSelectsTheSameRowInTheOtherList) {
+    CCamLanguage english;
+    std::vector<CameraRecord> newList = ThreeCameras();
+    CameraRecord::SetText(newList[2].name, "renamed");
+    CShowAlter dialog(ThreeCameras(), newList, english);
+    dialog.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&dialog));
+    auto* old = dialog.findChild<QTreeWidget*>("1000");
+    auto* now = dialog.findChild<QTreeWidget*>("1001");
+    ASSERT_TRUE(old && now);
+    ASSERT_EQ(now->topLevelItemCount(), 3);
+    EXPECT_EQ(now->topLevelItem(2)->text(0), "renamed");
+    EXPECT_EQ(old->topLevelItem(2)->text(0), "front");
+    EXPECT_EQ(old->headerItem()->text(2), "IP");
+
+    const auto click = [](QTreeWidget* list, int row) {
+        const QPoint at = list->visualItemRect(list->topLevelItem(row)).center();
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, at);
+    };
+    click(old, 2);
+    EXPECT_TRUE(now->topLevelItem(2)->isSelected());
+    click(now, 1);
+    EXPECT_TRUE(old->topLevelItem(1)->isSelected());
+    EXPECT_FALSE(old->topLevelItem(2)->isSelected());
 }
