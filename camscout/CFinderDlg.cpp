@@ -26,6 +26,7 @@
 #include <QListWidget>
 #include <QPushButton>
 #include <QShortcut>
+#include <QStyle>
 #include <QTimerEvent>
 #include <QUrl>
 #include <cstdio>
@@ -109,6 +110,7 @@ CFinderDlg::CFinderDlg(CamEndpoints endpoints, QWidget* parent)
     setObjectName("CFinderDlg");
     AddAboutEntry();
     setWindowTitle(kTitle);
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
     AddAccelerators();
     BuildControls();
     for (int id : kUpdateButtons)

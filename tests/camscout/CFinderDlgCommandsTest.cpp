@@ -112,6 +112,14 @@ TEST_F(WindowTest, AcceleratorsActEvenOnDisabledButtons) {
     QTest::keyClick(window.get(), Qt::Key_P, Qt::AltModifier);
     EXPECT_EQ(dialogs, 2);
     EXPECT_EQ(boxes.Count(), 1u);
+
+    // Enter is Search; Escape leaves the window open.
+    ASSERT_TRUE(PumpUntil([&] { return Enabled(*window, CFinderDlg::kIdSearch); }, 10000));
+    QTest::keyClick(list, Qt::Key_Return);
+    EXPECT_FALSE(Enabled(*window, CFinderDlg::kIdSearch));
+    EXPECT_EQ(list->topLevelItemCount(), 0);
+    QTest::keyClick(window.get(), Qt::Key_Escape);
+    EXPECT_TRUE(window->isVisible());
 }
 
 TEST_F(WindowTest, MarkedButUnselectedRowDoesNothing) {
