@@ -12,8 +12,6 @@
 #include <utility>
 
 namespace {
-constexpr const char* kThreadFailedText = "Create search thread failed";
-constexpr const char* kSecondInstanceText = "You can't run two instances at one time !!!";
 constexpr const char* kSecondInstanceCaption = "Cam Scout";
 constexpr const char* kTotalPrefix = "Total: ";
 
@@ -49,7 +47,7 @@ CCamFinder::~CCamFinder() {
 bool CCamFinder::Start() {
     m_sendSocket.Open();
     if (!m_receiver.Start(this, m_endpoints.listenAddress, m_endpoints.replyPort)) {
-        KWMessageBox(kThreadFailedText, "", KWMessageBoxFlags::kOk);
+        KWMessageBox(m_view.Text(CamText::ThreadFailed), "", KWMessageBoxFlags::kOk);
         return false;
     }
     return true;
@@ -224,7 +222,8 @@ void CCamFinder::OnDefaultOrReset(const std::string& logText, const CameraRecord
 }
 
 void CCamFinder::OnBindFailed() {
-    KWMessageBox(kSecondInstanceText, kSecondInstanceCaption, KWMessageBoxFlags::kIconStop);
+    KWMessageBox(m_view.Text(CamText::SecondInstance), kSecondInstanceCaption,
+                 KWMessageBoxFlags::kIconStop);
     Post(CamMessages::WM_CLOSE, 0, 0);
 }
 

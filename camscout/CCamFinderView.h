@@ -1,4 +1,5 @@
 #pragma once
+#include "CCamStringTable.h"
 #include "CameraRecord.h"
 
 #include <cstdint>
@@ -21,6 +22,8 @@ public:
     // Appends one log line; the text is shown as it stands.
     virtual void AppendLog(const std::string&) {}
     virtual void ShowWaitCursor(bool) {}
+    // A text of the user interface in the window's language; English without a window.
+    virtual std::string Text(CamText text) const { return CCamStringTable::English(text); }
 
     // A one-shot or repeating window timer: OnTimer(id) of the engine every periodMs until killed.
     virtual void StartTimer(std::uint32_t id, std::uint32_t periodMs) = 0;

@@ -1,44 +1,123 @@
 #include "CFinderDlg.h"
 
+#include "CAboutDlg.h"
+#include "CCamCameraList.h"
+#include "CCamDialogKit.h"
+#include "CCamInternetZone.h"
+#include "CCamModal.h"
+#include "CIPCameraSetting.h"
+#include "CKWDropDownList.h"
+#include "CPasswordOfMac.h"
+#include "CSetDefaultDlg.h"
+#include "CUpdateIPDlg.h"
+#include "CUpdateMacDlg.h"
+#include "CUpdateNameDlg.h"
+#include "CUpdatePortDlg.h"
 #include "CamMessages.h"
+#include "KWMessageBox.h"
 
+#include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
-#include <QHBoxLayout>
-#include <QHeaderView>
+#include <QDesktopServices>
+#include <QGroupBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
+#include <QShortcut>
+#include <QStyle>
 #include <QTimerEvent>
-#include <QTreeWidget>
-#include <QVBoxLayout>
+#include <QUrl>
 #include <cstdio>
-#include <cstring>
 #include <utility>
 
 namespace {
-constexpr const char* kTitle = "CamScout - Halvern";
-constexpr const char* kSearchText = "Search(&S)";
 constexpr const char* kInitialTotal = "Total: 0";
-const char* const kColumnTitles[] = {"Name", "MAC", "IP", "NetMask", "GateWay"};
-constexpr int kColumnCount = 5;
-// Column widths relative to a fifth of the list's width.
-constexpr int kColumnWidthOffsets[kColumnCount] = {-10, 0, 10, 0, 0};
+constexpr const char* kLinkScheme = "http://";
 constexpr int kLogRowsAboveSelection = 5;
+
+// The missing-catalogue messages: at start-up and after Apply.
+constexpr const char* kStartupMissingSimplified = "LangCHS.qm不存在";
+constexpr const char* kMissingSimplified = "LangCHS.qm 不存在";
+constexpr const char* kMissingTraditional = "LangCHT.qm 不存在";
+
+// Language list entries and the language states they stand for.
+constexpr int kEntryEnglish = 0;
+constexpr int kEntrySimplified = 1;
+constexpr int kEntryTraditional = 2;
+constexpr CamText kLanguageEntries[] = {CamText::LanguageEnglish, CamText::LanguageSimplified,
+                                        CamText::LanguageTraditional};
+
+// Geometry. The buttons are placed relative to the Search button's template position (x, y).
+constexpr int kMargin = 10;
+constexpr int kListWidth = 640;
+constexpr int kListHeight = 262;
+constexpr int kX = 2;
+constexpr int kY = kMargin + kListHeight + 10;
+constexpr int kButtonWidth = 100;
+constexpr int kButtonHeight = 25;
+constexpr int kButtonStep = 115;
+constexpr int kComboX = 353;
+constexpr int kComboWidth = 100;
+constexpr int kApplyX = 455;
+constexpr int kApplyWidth = 70;
+constexpr int kApplyHeight = 21;
+constexpr int kTotalX = 538;
+constexpr int kTotalWidth = 110;
+constexpr int kSecondRowY = 42;
+constexpr int kUpdateRowX = 8;
+constexpr int kDefaultX = 468;
+constexpr int kGroupTop = 27;
+constexpr int kGroupWidth = 576;
+constexpr int kGroupHeight = 50;
+// The group box's title sits on its frame line, leaving the space below it to the buttons.
+constexpr const char* kGroupStyle =
+    "QGroupBox { margin-top: 7px; border: 1px solid palette(mid); border-radius: 2px; }"
+    "QGroupBox::title { subcontrol-origin: margin; left: 8px; padding: 0 3px; }";
+constexpr int kLogTop = 84;
+constexpr int kLogHeight = 140;
+constexpr int kWindowWidth = kListWidth + 2 * kMargin;
+constexpr int kWindowHeight = kY + kLogTop + kLogHeight + kMargin;
+
+// Alt + key and the control it stands for.
+constexpr std::pair<Qt::Key, int> kAccelerators[] = {
+    {Qt::Key_S, CFinderDlg::kIdSearch},     {Qt::Key_C, CFinderDlg::kIdConfigIe},
+    {Qt::Key_A, CFinderDlg::kIdSettingAll}, {Qt::Key_I, CFinderDlg::kIdUpdateIp},
+    {Qt::Key_M, CFinderDlg::kIdUpdateMac},  {Qt::Key_N, CFinderDlg::kIdUpdateName},
+    {Qt::Key_P, CFinderDlg::kIdUpdatePort}, {Qt::Key_D, CFinderDlg::kIdDefault}};
+
+constexpr int kUpdateButtons[] = {CFinderDlg::kIdUpdateIp, CFinderDlg::kIdUpdateMac,
+                                  CFinderDlg::kIdUpdateName, CFinderDlg::kIdUpdatePort,
+                                  CFinderDlg::kIdDefault};
 
 // Camera and log texts are 8-bit text in the system's code page.
 QString FromText(const char* text) {
     return QString::fromLocal8Bit(text);
+}
+
+void ShowPlainMessage(const std::string& text) {
+    KWMessageBox(text, "", KWMessageBoxFlags::kOk);
+}
+
+template <typename Control> Control* WithId(Control* control, int id) {
+    return CCamDialogKit::WithId(control, id);
 }
 } // namespace
 
 CFinderDlg::CFinderDlg(CamEndpoints endpoints, QWidget* parent)
     : QDialog(parent), m_finder(*this, std::move(endpoints)) {
     setObjectName("CFinderDlg");
+    AddAboutEntry();
     setWindowTitle(kTitle);
-    resize(620, 420);
+    setWindowIcon(style()->standardIcon(QStyle::SP_DriveNetIcon));
+    AddAccelerators();
     BuildControls();
+    for (int id : kUpdateButtons)
+        m_buttons.at(id)->setEnabled(false);
+    m_buttons.at(kIdSettingAll)->setEnabled(false);
+    m_total->setText(kInitialTotal);
+    ChooseStartupLanguage();
     m_finder.Start();
 }
 
@@ -48,70 +127,301 @@ CFinderDlg::~CFinderDlg() {
     m_finder.Close();
 }
 
+// The window menu's About entry: the title bar's menu belongs to the window manager, so the
+// entry sits in the window's own context menu.
+void CFinderDlg::AddAboutEntry() {
+    const QString text = m_language.Text(CamText::AboutMenu);
+    if (text.isEmpty())
+        return;
+    auto* separator = new QAction(this);
+    separator->setSeparator(true);
+    auto* about = new QAction(text, this);
+    connect(about, &QAction::triggered, this, &CFinderDlg::OnAbout);
+    addAction(separator);
+    addAction(about);
+    setContextMenuPolicy(Qt::ActionsContextMenu);
+}
+
+void CFinderDlg::AddAccelerators() {
+    for (const auto& [key, id] : kAccelerators) {
+        auto* shortcut = new QShortcut(QKeySequence(Qt::ALT | key), this);
+        connect(shortcut, &QShortcut::activated, this, [this, id = id] { Command(id); });
+    }
+}
+
+QPushButton* CFinderDlg::AddButton(int id, int x, int y, int width, int height) {
+    auto* button = WithId(new QPushButton(this), id);
+    button->setGeometry(kX + x, kY + y, width, height);
+    connect(button, &QPushButton::clicked, this, [this, id] { Command(id); });
+    m_buttons[id] = button;
+    return button;
+}
+
 void CFinderDlg::BuildControls() {
-    m_list = new QTreeWidget(this);
-    m_list->setObjectName(QString::number(kIdCameraList));
-    m_list->setRootIsDecorated(false);
-    m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
-    m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    QStringList titles;
-    for (const char* title : kColumnTitles)
-        titles << title;
-    m_list->setHeaderLabels(titles);
-    const int fifth = width() / kColumnCount;
-    for (int column = 0; column < kColumnCount; ++column)
-        m_list->setColumnWidth(column, fifth + kColumnWidthOffsets[column]);
+    setFixedSize(kWindowWidth, kWindowHeight);
 
-    m_search = new QPushButton(kSearchText, this);
-    m_search->setObjectName(QString::number(kIdSearch));
-    m_search->setDefault(true);
-    connect(m_search, &QPushButton::clicked, this, [this] { m_finder.StartSearch(); });
+    m_list = WithId(new CCamCameraList(this), kIdCameraList);
+    m_list->setGeometry(kMargin, kMargin, kListWidth, kListHeight);
+    m_list->SetColumnTitles(m_language);
+    m_list->FitColumns();
+    connect(m_list, &QTreeWidget::itemSelectionChanged, this, &CFinderDlg::OnSelectionChanged);
+    connect(m_list, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem* item) { OnOpenBrowser(m_list->indexOfTopLevelItem(item)); });
 
-    m_total = new QLabel(kInitialTotal, this);
-    m_total->setObjectName(QString::number(kIdTotal));
+    // The group box first, so the buttons it frames lie above it.
+    m_updateGroup = WithId(new QGroupBox(this), kIdUpdateGroup);
+    m_updateGroup->setGeometry(kX + 2, kY + kGroupTop, kGroupWidth, kGroupHeight);
+    m_updateGroup->setStyleSheet(kGroupStyle);
 
-    m_log = new QListWidget(this);
-    m_log->setObjectName(QString::number(kIdLog));
+    AddButton(kIdSearch, kUpdateRowX, 0, kButtonWidth, kButtonHeight)->setDefault(true);
+    AddButton(kIdConfigIe, kUpdateRowX + kButtonStep, 0, kButtonWidth, kButtonHeight);
+    AddButton(kIdSettingAll, kUpdateRowX + 2 * kButtonStep, 0, kButtonWidth, kButtonHeight);
+    m_languages = WithId(new CKWDropDownList(this), kIdLanguage);
+    m_languages->setGeometry(kX + kComboX, kY, kComboWidth, kButtonHeight);
+    connect(m_languages, &CKWDropDownList::droppedDown, this,
+            [this] { m_languageAtDropDown = m_languages->currentIndex(); });
+    AddButton(kIdApply, kApplyX, 0, kApplyWidth, kApplyHeight);
+    m_total = WithId(new QLabel(this), kIdTotal);
+    m_total->setGeometry(kX + kTotalX, kY, kTotalWidth, kButtonHeight);
 
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_search);
-    buttons->addStretch();
-    buttons->addWidget(m_total);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(buttons);
-    layout->addWidget(m_list, 3);
-    layout->addWidget(m_log, 1);
+    for (int i = 0; i < 4; ++i)
+        AddButton(kUpdateButtons[i], kUpdateRowX + i * kButtonStep, kSecondRowY, kButtonWidth,
+                  kButtonHeight);
+    AddButton(kIdDefault, kDefaultX, kSecondRowY, kButtonWidth, kButtonHeight);
+    // Default keeps the text it was created with; language changes leave it alone.
+    SetButtonText(kIdDefault, CamText::Default);
+
+    m_log = WithId(new QListWidget(this), kIdLog);
+    m_log->setGeometry(kMargin, kY + kLogTop, kListWidth, kLogHeight);
+}
+
+void CFinderDlg::ChooseStartupLanguage() {
+    int entry = kEntryEnglish;
+    switch (CCamLanguage::StartupState(CCamLanguage::LocaleIdOf(QLocale()))) {
+    case CCamLanguage::kTraditional:
+        if (m_language.Load(CCamLanguage::kTraditional)) {
+            m_language.Use(CCamLanguage::kTraditional);
+            entry = kEntryTraditional;
+        } else {
+            ShowPlainMessage(kMissingTraditional);
+        }
+        break;
+    case CCamLanguage::kSimplified:
+        if (m_language.Load(CCamLanguage::kSimplified)) {
+            m_language.Use(CCamLanguage::kSimplified);
+            entry = kEntrySimplified;
+        } else {
+            ShowPlainMessage(kStartupMissingSimplified);
+        }
+        break;
+    default:
+        break;
+    }
+    LoadUiTexts();
+    m_languages->setCurrentIndex(entry);
+}
+
+void CFinderDlg::ApplyLanguage(int state) {
+    if (state != CCamLanguage::kSimplified && state != CCamLanguage::kTraditional)
+        state = CCamLanguage::kEnglish;
+    const auto chosen = static_cast<CCamLanguage::State>(state);
+    if (m_language.Load(chosen)) {
+        m_language.Use(chosen);
+    } else {
+        ShowPlainMessage(chosen == CCamLanguage::kSimplified ? kMissingSimplified
+                                                             : kMissingTraditional);
+        m_languages->setCurrentIndex(m_languageAtDropDown);
+        m_language.Use(CCamLanguage::kEnglish);
+    }
+    LoadUiTexts();
+}
+
+void CFinderDlg::SetButtonText(int id, CamText text) {
+    QPushButton* button = m_buttons.at(id);
+    button->setText(m_language.Text(text));
+    // The window's accelerators own Alt + letter, also for disabled buttons; the buttons' own
+    // mnemonics would compete with them (Apply and UpdataPort share P).
+    button->setShortcut(QKeySequence());
+}
+
+void CFinderDlg::LoadUiTexts() {
+    m_list->SetColumnTitles(m_language);
+    SetButtonText(kIdSearch, CamText::Search);
+    SetButtonText(kIdConfigIe, CamText::ConfigIe);
+    SetButtonText(kIdSettingAll, CamText::SettingAll);
+    const int selected = m_languages->currentIndex();
+    m_languages->clear();
+    for (CamText entry : kLanguageEntries)
+        m_languages->addItem(m_language.Text(entry));
+    m_languages->setCurrentIndex(selected < 0 ? kEntryEnglish : selected);
+    SetButtonText(kIdApply, CamText::Apply);
+    m_total->setText(m_language.Text(CamText::Total));
+    m_updateGroup->setTitle(m_language.Text(CamText::UpdateOnly));
+    SetButtonText(kIdUpdateIp, CamText::UpdateIp);
+    SetButtonText(kIdUpdateMac, CamText::UpdateMac);
+    SetButtonText(kIdUpdateName, CamText::UpdateName);
+    SetButtonText(kIdUpdatePort, CamText::UpdatePort);
+    update();
+}
+
+void CFinderDlg::Command(int id) {
+    switch (id) {
+    case kIdSearch:
+        m_finder.StartSearch();
+        break;
+    case kIdConfigIe:
+        OnConfigIe();
+        break;
+    case kIdSettingAll:
+        OnSettingAll();
+        break;
+    case kIdApply: {
+        const int entry = m_languages->currentIndex();
+        ApplyLanguage(entry == kEntrySimplified    ? CCamLanguage::kSimplified
+                      : entry == kEntryTraditional ? CCamLanguage::kTraditional
+                                                   : CCamLanguage::kEnglish);
+        break;
+    }
+    case kIdUpdateIp:
+        OnUpdateIp();
+        break;
+    case kIdUpdateMac:
+        OnUpdateMac();
+        break;
+    case kIdUpdateName:
+        OnUpdateName();
+        break;
+    case kIdUpdatePort:
+        OnUpdatePort();
+        break;
+    case kIdDefault:
+        OnSetDefault();
+        break;
+    default:
+        break;
+    }
+}
+
+void CFinderDlg::OnSelectionChanged() {
+    EnableUpdateButtons(m_list->selectedItems().size() == 1);
+}
+
+void CFinderDlg::OnOpenBrowser(int row) {
+    const QTreeWidgetItem* item = m_list->topLevelItem(row);
+    if (!item)
+        return;
+    const QString address = item->text(CCamCameraList::kAddressColumn);
+    if (!address.isEmpty())
+        QDesktopServices::openUrl(QUrl(kLinkScheme + address));
+}
+
+void CFinderDlg::OnConfigIe() {
+    if (CCamInternetZone::WriteZoneValues())
+        ShowPlainMessage(m_language.Utf8(CamText::ConfigIeSuccess));
+}
+
+bool CFinderDlg::SelectedCamera(CameraRecord& camera) {
+    QTreeWidgetItem* mark = m_list->currentItem();
+    if (!mark) {
+        ShowPlainMessage(m_language.Utf8(CamText::SelectItemFirst));
+        return false;
+    }
+    const int row = m_list->indexOfTopLevelItem(mark);
+    const std::vector<CameraRecord>& cameras = m_finder.Cameras();
+    if (!mark->isSelected() || row < 0 || static_cast<std::size_t>(row) >= cameras.size())
+        return false;
+    camera = cameras[static_cast<std::size_t>(row)];
+    return true;
+}
+
+void CFinderDlg::OnUpdateIp() {
+    CameraRecord camera;
+    if (!SelectedCamera(camera))
+        return;
+    CUpdateIPDlg dialog(camera, m_language, this);
+    if (CCamModal::Run(dialog) != QDialog::Accepted)
+        return;
+    m_finder.SendUpdateIp(camera, dialog.NewAddress().c_str(), dialog.NewNetMask().c_str(),
+                          dialog.NewGateway().c_str(), dialog.User().c_str(),
+                          dialog.Password().c_str());
+}
+
+void CFinderDlg::OnUpdateMac() {
+    CameraRecord camera;
+    if (!SelectedCamera(camera))
+        return;
+    CPasswordOfMac access(m_language, this);
+    if (CCamModal::Run(access) != QDialog::Accepted)
+        return;
+    CUpdateMacDlg dialog(camera, m_language, this);
+    if (CCamModal::Run(dialog) != QDialog::Accepted)
+        return;
+    m_finder.SendUpdateMac(camera, dialog.NewMac().c_str(), dialog.User().c_str(),
+                           dialog.Password().c_str());
+}
+
+void CFinderDlg::OnUpdateName() {
+    CameraRecord camera;
+    if (!SelectedCamera(camera))
+        return;
+    CUpdateNameDlg dialog(camera, m_language, this);
+    if (CCamModal::Run(dialog) != QDialog::Accepted)
+        return;
+    m_finder.SendUpdateName(camera, dialog.NewName().c_str(), dialog.User().c_str(),
+                            dialog.Password().c_str());
+}
+
+void CFinderDlg::OnUpdatePort() {
+    CameraRecord camera;
+    if (!SelectedCamera(camera))
+        return;
+    CUpdatePortDlg dialog(camera, m_language, this);
+    if (CCamModal::Run(dialog) != QDialog::Accepted)
+        return;
+    m_finder.SendUpdatePort(camera, dialog.NewPort(), dialog.User().c_str(),
+                            dialog.Password().c_str());
+}
+
+void CFinderDlg::OnSetDefault() {
+    CameraRecord camera;
+    if (!SelectedCamera(camera))
+        return;
+    CSetDefaultDlg dialog(camera, m_language, this);
+    if (CCamModal::Run(dialog) != QDialog::Accepted)
+        return;
+    m_finder.SendSetDefault(camera, dialog.User().c_str(), dialog.Password().c_str());
+}
+
+void CFinderDlg::OnSettingAll() {
+    if (m_finder.Cameras().empty())
+        return;
+    CIPCameraSetting dialog(m_finder.Cameras(), m_language, this);
+    if (CCamModal::Run(dialog) != QDialog::Accepted)
+        return;
+    m_finder.SendBatch(dialog.OldList(), dialog.NewList(), dialog.User().c_str(),
+                       dialog.Password().c_str());
+}
+
+void CFinderDlg::OnAbout() {
+    CAboutDlg dialog(m_language, this);
+    CCamModal::Run(dialog);
 }
 
 void CFinderDlg::EnableSearch(bool enable) {
-    m_search->setEnabled(enable);
+    m_buttons.at(kIdSearch)->setEnabled(enable);
 }
 
-// Rows whose camera is unchanged are kept: the list ends exactly as if every row had been deleted
-// and inserted again, without re-creating all rows for each camera that arrives.
+void CFinderDlg::EnableSettingAll(bool enable) {
+    m_buttons.at(kIdSettingAll)->setEnabled(enable);
+}
+
+void CFinderDlg::EnableUpdateButtons(bool enable) {
+    for (int id : kUpdateButtons)
+        m_buttons.at(id)->setEnabled(enable);
+}
+
 void CFinderDlg::ShowCameras(const std::vector<CameraRecord>& cameras) {
-    while (m_shown.size() > cameras.size()) {
-        delete m_list->takeTopLevelItem(static_cast<int>(m_shown.size()) - 1);
-        m_shown.pop_back();
-    }
-    for (std::size_t i = 0; i < cameras.size(); ++i) {
-        const CameraRecord& camera = cameras[i];
-        QTreeWidgetItem* row = nullptr;
-        if (i < m_shown.size()) {
-            if (std::memcmp(&m_shown[i], &camera, sizeof(camera)) == 0)
-                continue;
-            row = m_list->topLevelItem(static_cast<int>(i));
-            m_shown[i] = camera;
-        } else {
-            row = new QTreeWidgetItem(m_list);
-            m_shown.push_back(camera);
-        }
-        row->setText(0, FromText(camera.name));
-        row->setText(1, FromText(camera.mac));
-        row->setText(2, FromText(camera.address));
-        row->setText(3, FromText(camera.netMask));
-        row->setText(4, FromText(camera.gateway));
-    }
+    m_list->ShowCameras(cameras);
 }
 
 void CFinderDlg::SetTotalText(const std::string& text) {

@@ -1,10 +1,8 @@
 #include "CCamCommandLine.h"
 #include "CCamListFormatter.h"
 #include "CCamSearchRun.h"
-#include "CFinderDlg.h"
-#include "KWQtPlatform.h"
+#include "CFinderApp.h"
 
-#include <QApplication>
 #include <cstdio>
 #include <iostream>
 
@@ -39,10 +37,6 @@ int main(int argc, char** argv) {
     if (options.search)
         return RunSearch(options);
 
-    QApplication app(argc, argv);
-    QApplication::setApplicationName("Camscout");
-    KWInstallQtPlatform();
-    CFinderDlg dialog(options.endpoints);
-    dialog.show();
-    return app.exec();
+    CFinderApp app(argc, argv);
+    return app.Run(options.endpoints);
 }

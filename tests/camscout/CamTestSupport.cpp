@@ -4,6 +4,11 @@
 #include "KWTick.h"
 
 #include <QCoreApplication>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QDir>
+#include <QLineEdit>
+#include <gtest/gtest.h>
 
 namespace {
 constexpr const char* kLoopback = "127.0.0.1";
@@ -104,4 +109,33 @@ std::string Reply(char kind, const std::string& mac, const std::string& address,
     if (!status.empty())
         text += "," + status;
     return text;
+}
+
+void SetEditText(QDialog& dialog, int id, const QString& text) {
+    QLineEdit* edit = dialog.findChild<QLineEdit*>(QString::number(id));
+    if (!edit) {
+        ADD_FAILURE() << "dialog has no edit " << id;
+        return;
+    }
+    edit->setText(text);
+}
+
+UrlRecorder::UrlRecorder() {
+    QDesktopServices::setUrlHandler("http", this, "Open");
+}
+
+UrlRecorder::~UrlRecorder() {
+    QDesktopServices::unsetUrlHandler("http");
+}
+
+CurrentDirectory::CurrentDirectory(const QString& path) : m_previous(QDir::currentPath()) {
+    QDir::setCurrent(path);
+}
+
+CurrentDirectory::~CurrentDirectory() {
+    QDir::setCurrent(m_previous);
+}
+
+QString ProgramDirectory() {
+    return QString(QV_BINARY_DIR) + "/bin";
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "CCamFinderView.h"
+#include "CCamModal.h"
 #include "CKWUdpSocket.h"
 #include "CamEndpoints.h"
 
@@ -11,6 +12,12 @@
 #include <string>
 #include <thread>
 #include <vector>
+
+#include <QObject>
+#include <QString>
+#include <QUrl>
+
+class QDialog;
 
 // A port no socket on 127.0.0.1 uses right now, so parallel test runs do not collide.
 std::uint16_t FreeUdpPort();
@@ -79,3 +86,43 @@ public:
     std::map<std::uint32_t, std::uint32_t> timers;
     int quitCode = -1;
 };
+
+// Replaces the finder's modal dialogs for its lifetime: each dialog is handed to the script,
+// which fills it in and closes it (accept or reject) and returns dialog.result().
+class ModalScript {
+public:
+    explicit ModalScript(CCamModal::Runner script) : m_previous(CCamModal::SetRunner(script)) {}
+    ~ModalScript() { CCamModal::SetRunner(std::move(m_previous)); }
+    ModalScript(const ModalScript&) = delete;
+    ModalScript& operator=(const ModalScript&) = delete;
+
+private:
+    CCamModal::Runner m_previous;
+};
+
+// Sets a line edit of a dialog, found by its control id.
+void SetEditText(QDialog& dialog, int id, const QString& text);
+
+// Receives the links the desktop would open, instead of a browser.
+class UrlRecorder : public QObject {
+    Q_OBJECT
+public:
+    UrlRecorder();
+    ~UrlRecorder() override;
+    Q_INVOKABLE void Open(const QUrl& url) { urls.push_back(url.toString()); }
+    std::vector<QString> urls;
+};
+
+// Makes a directory the current one for its lifetime (the language catalogues are looked for
+// in the current directory).
+class CurrentDirectory {
+public:
+    explicit CurrentDirectory(const QString& path);
+    ~CurrentDirectory();
+
+private:
+    QString m_previous;
+};
+
+// The directory the build puts the programs and the language catalogues in.
+QString ProgramDirectory();

@@ -1,0 +1,6 @@
+#include "CKWDropDownList.h"
+
+void CKWDropDownList::showPopup() {
+    emit droppedDown();
+    QComboBox::showPopup();
+}
