@@ -1,0 +1,107 @@
+// qvtool's stream commands run as programs on a synthetic disk: frames lists what the recorder
+// wrote, audio writes the sound, render draws the view, and all of them refuse bad arguments.
+#include "DvrRecorder.h"
+#include "KWRunProgram.h"
+#include "KWTempDir.h"
+
+#include <QImage>
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <sstream>
+
+namespace {
+KWProgramRun QvTool(const std::string& arguments) {
+    return KWRunProgram(KWBuiltProgram("qvtool") + " " + arguments + " 2>&1");
+}
+
+class StreamCommands : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_dir = new KWTempDir;
+        DvrRecorder::Options options;
+        options.output = *s_dir / "disk.img";
+        options.seconds = 2;
+        options.channels = {0, 2};
+        options.start.tm_year = 126, options.start.tm_mon = 0, options.start.tm_mday = 2;
+        s_result = new DvrRecorder::Result(DvrRecorder(options).Record());
+    }
+    static void TearDownTestSuite() {
+        delete s_result;
+        delete s_dir;
+    }
+    static std::string Image() { return *s_dir / "disk.img"; }
+    static KWTempDir* s_dir;
+    static DvrRecorder::Result* s_result;
+};
+KWTempDir* StreamCommands::s_dir = nullptr;
+DvrRecorder::Result* StreamCommands::s_result = nullptr;
+} // namespace
+
+TEST_F(StreamCommands, FramesListsEveryFrameDecoded) {
+    ASSERT_TRUE(s_result->ok);
+    const KWProgramRun run = QvTool("frames " + Image());
+    ASSERT_EQ(run.status, 0) << run.output;
+    std::istringstream lines(run.output);
+    std::string line;
+    std::size_t n = 0;
+    while (std::getline(lines, line)) {
+        ASSERT_LT(n, s_result->frames.size());
+        const auto& truth = s_result->frames[n];
+        EXPECT_EQ(line.rfind("{\"n\":" + std::to_string(n) +
+                                 ",\"packet\":" + std::to_string(truth.packet) + ",\"channel\":" +
+                                 std::to_string(truth.channel) + ",\"channel_set\":10,",
+                             0),
+                  0u)
+            << line;
+        EXPECT_NE(line.find("\"decoded\":true,\"width\":320,\"height\":112,\"y_sha256\":\""),
+                  std::string::npos)
+            << line;
+        ++n;
+    }
+    EXPECT_EQ(n, s_result->frames.size());
+    // The same walk through --drive gives the same lines.
+    EXPECT_EQ(QvTool("frames --drive " + Image()).output, run.output);
+}
+
+TEST_F(StreamCommands, AudioWritesTheSoundAtTheChosenVolume) {
+    const std::string wav = *s_dir / "sound.wav";
+    const KWProgramRun run = QvTool("audio " + Image() + " --wav " + wav + " --volume 25");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::size_t audioPackets = s_result->sound.size() / 4000;
+    EXPECT_NE(run.output.find("\"audio_packets\":" + std::to_string(audioPackets)),
+              std::string::npos)
+        << run.output;
+    std::ifstream file(wav, std::ios::binary | std::ios::ate);
+    EXPECT_EQ(static_cast<std::size_t>(file.tellg()), 44 + s_result->sound.size() * 2);
+}
+
+TEST_F(StreamCommands, RenderDrawsTheChannelsIntoABitmap) {
+    const std::string bmp = *s_dir / "view.bmp";
+    const KWProgramRun run =
+        QvTool("render " + Image() + " --frames 6 --size 608x450 --out " + bmp);
+    ASSERT_EQ(run.status, 0) << run.output;
+    QImage image(QString::fromStdString(bmp));
+    ASSERT_FALSE(image.isNull());
+    EXPECT_EQ(image.size(), QSize(608, 450));
+    // Channels 1 and 3 side by side: the blue scene on the left, the red one on the right.
+    const QColor left = image.pixelColor(100, 300), right = image.pixelColor(500, 300);
+    EXPECT_GT(left.blue(), left.red());
+    EXPECT_GT(right.red(), right.blue());
+}
+
+TEST_F(StreamCommands, BadArgumentsAndForeignDrivesAreRefused) {
+    EXPECT_EQ(QvTool("frames").status, 2);
+    EXPECT_EQ(QvTool("frames " + Image() + " --bogus").status, 2);
+    EXPECT_EQ(QvTool("audio " + Image()).status, 2) << "--wav is required";
+    EXPECT_EQ(QvTool("audio " + Image() + " --wav x.wav --volume 101").status, 2);
+    EXPECT_EQ(QvTool("render " + Image() + " --frames 0 --size 10x10 --out x.bmp").status, 2);
+    EXPECT_EQ(QvTool("render " + Image() + " --frames 1 --size 10 --out x.bmp").status, 2);
+
+    const std::string foreign = *s_dir / "foreign.img";
+    std::ofstream(foreign) << std::string(1 << 20, 'x');
+    const KWProgramRun run = QvTool("frames " + foreign);
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.output.find("holds no recorded stream"), std::string::npos) << run.output;
+    EXPECT_EQ(QvTool("frames " + (*s_dir / "missing.img")).status, 1);
+}
