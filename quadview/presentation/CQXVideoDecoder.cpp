@@ -165,7 +165,6 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
                 Count(kBlockFailed);
                 return 0;
             }
-            QXInverseDct::Transform(block);
             if (inside)
                 PlaceBlock(block, b, column, row);
         }
@@ -217,9 +216,10 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t
     return 1;
 }
 
-// Luma blocks 0-3 fill the macroblock's quarters; blocks 4 and 5 are its U and V. Lines below
-// the picture (the lower half of the last row of a 136-line picture) are left out.
-void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column, int row) {
+// Transforms the block into its place: luma blocks 0-3 fill the macroblock's quarters, blocks 4
+// and 5 are its U and V. Lines below the picture (the lower half of the last row of a 136-line
+// picture) are left out.
+void CQXVideoDecoder::PlaceBlock(std::int32_t block[64], int b, int column, int row) {
     std::uint8_t* plane;
     int pitch, x, y, height;
     if (b < 4) {
@@ -235,14 +235,8 @@ void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column
         x = kBlockSize * column;
         y = kBlockSize * row;
     }
-    const int lines = std::min(kBlockSize, height - y);
-    std::uint8_t* out = plane + y * pitch + x;
-    // The transform's results lie in -256..255: only negative values need limiting.
-    for (int line = 0; line < lines; ++line, out += pitch) {
-        const std::int32_t* in = block + line * kBlockSize;
-        for (int i = 0; i < kBlockSize; ++i)
-            out[i] = static_cast<std::uint8_t>(in[i] < 0 ? 0 : in[i]);
-    }
+    const int lines = std::clamp(height - y, 0, kBlockSize);
+    QXInverseDct::TransformToPixels(block, plane + y * pitch + x, pitch, lines);
 }
 
 bool CQXVideoDecoder::GeometryForSlices(int slices, int& width, int& height) {

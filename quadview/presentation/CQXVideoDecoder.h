@@ -62,7 +62,7 @@ public:
 
 private:
     int DecodeSlice(QXBitReader& bits, bool key);
-    void PlaceBlock(const std::int32_t block[64], int b, int column, int row);
+    void PlaceBlock(std::int32_t block[64], int b, int column, int row);
     void Count(Counter counter) { ++m_counters[counter - 1]; }
 
     std::unique_ptr<std::uint8_t[]> m_memory; // all six planes

@@ -6,6 +6,8 @@
 #include <cmath>
 #include <numbers>
 #include <random>
+#include <utility>
+#include <vector>
 
 namespace {
 
@@ -230,6 +232,37 @@ TEST(QXInverseDct, GivesExactlyTheResultsOfTheKeptTransform) {
         Kept::Transform(block, expected);
         QXInverseDct::Transform(block);
         ASSERT_TRUE(std::equal(block, block + 64, expected)) << n;
+    }
+}
+
+// Every implementation of the transform into pixels: the kept results limited to 0..255, only
+// the lines asked for, each in its place.
+TEST(QXInverseDct, EveryPixelPathGivesTheKeptResults) {
+    using Path = void (*)(std::int32_t*, std::uint8_t*, int, int);
+    std::vector<std::pair<const char*, Path>> paths = {
+        {"portable", QXInverseDct::Detail::ToPixelsPortable},
+        {"chosen", QXInverseDct::TransformToPixels}};
+    if (QXInverseDct::Detail::HaveAvx2())
+        paths.emplace_back("avx2", QXInverseDct::Detail::ToPixelsAvx2);
+    constexpr int kPitch = 13;
+    for (const auto& [name, path] : paths) {
+        SCOPED_TRACE(name);
+        std::mt19937 random(6);
+        for (int n = 0; n < 100000; ++n) {
+            std::int32_t block[64], expected[64];
+            RandomBlock(random, block);
+            Kept::Transform(block, expected);
+            const int lines = n % 3 == 0 ? static_cast<int>(random() % 9) : 8;
+            std::uint8_t out[kPitch * 8];
+            std::fill(std::begin(out), std::end(out), 0xA5);
+            path(block, out, kPitch, lines);
+            for (int line = 0; line < 8; ++line)
+                for (int i = 0; i < kPitch; ++i) {
+                    const int want =
+                        line < lines && i < 8 ? std::clamp(expected[line * 8 + i], 0, 255) : 0xA5;
+                    ASSERT_EQ(out[line * kPitch + i], want) << n << " line " << line << " " << i;
+                }
+        }
     }
 }
 
