@@ -144,7 +144,8 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         return 0;
     }
     const bool rowInside = row * kMacroblockSize < m_height;
-    alignas(64) std::int32_t block[64];
+    // Zero between blocks: the transform leaves it so, and so must a block that is dropped.
+    alignas(64) std::int32_t block[64] = {};
     for (int column = 0; column < m_columns; ++column) {
         unsigned coded = 0x3F; // bit b: block b is coded
         if (!key) {
@@ -168,6 +169,8 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
             }
             if (inside)
                 PlaceBlock(block, rows, b, column, row);
+            else
+                std::fill(block, block + 64, 0);
         }
     }
     return 1;
@@ -176,7 +179,6 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
 int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64],
                                       unsigned& rows) {
     using namespace QXDctCoefficientCode;
-    std::memset(block, 0, 64 * sizeof block[0]);
     block[0] = static_cast<std::int32_t>(bits.Read(kDcBits)) * QXVideoScan::kDcScale;
     rows = 1;
     for (int i = 1;; ++i) {

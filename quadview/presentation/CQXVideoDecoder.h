@@ -56,9 +56,10 @@ public:
     int GetHeight() const { return m_height; }
     std::uint32_t GetCounter(Counter counter) const { return m_counters[counter - 1]; }
 
-    // Reads one block's coefficients (natural order, dequantised and limited to -2048..2047) and
-    // marks in `rows` the rows that may hold non-zero ones (bit r: row r; the others are zero).
-    // Returns 0 for a code that is not in the table or a run past the block's end.
+    // Reads one block's coefficients (natural order, dequantised and limited to -2048..2047) into
+    // `block`, which must be all zero, and marks in `rows` the rows that may hold non-zero ones
+    // (bit r: row r; the others stay zero). Returns 0 for a code that is not in the table or a
+    // run past the block's end.
     static int ReadCoefficients(QXBitReader& bits, int quantiser, std::int32_t block[64],
                                 unsigned& rows);
 

@@ -313,6 +313,7 @@ void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* o
     alignas(8) std::uint8_t pixels[64];
     for (int i = 0; i < 64; ++i)
         pixels[i] = static_cast<std::uint8_t>(std::clamp(block[i], 0, 255));
+    std::fill(block, block + 64, 0);
     StoreLines(pixels, out, pitch, lines);
 }
 
@@ -336,14 +337,25 @@ QX_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* o
         const auto value = static_cast<std::uint8_t>(std::clamp((block[0] * 8 + 32) >> 6, 0, 255));
         for (int line = 0; line < lines; ++line, out += pitch)
             std::memset(out, value, kLines);
+        block[0] = 0;
         return;
     }
-    // Written out rather than looped so that the compiler keeps the rows in registers.
-    const auto* rows256 = reinterpret_cast<const __m256i*>(block);
+    // Written out rather than looped so that the compiler keeps the rows in registers (and does
+    // not turn the clearing into a string instruction that is slow to start).
+    auto* rows256 = reinterpret_cast<__m256i*>(block);
     __m256i r[kLines] = {_mm256_loadu_si256(rows256),     _mm256_loadu_si256(rows256 + 1),
                          _mm256_loadu_si256(rows256 + 2), _mm256_loadu_si256(rows256 + 3),
                          _mm256_loadu_si256(rows256 + 4), _mm256_loadu_si256(rows256 + 5),
                          _mm256_loadu_si256(rows256 + 6), _mm256_loadu_si256(rows256 + 7)};
+    const __m256i zero = _mm256_setzero_si256();
+    _mm256_storeu_si256(rows256, zero);
+    _mm256_storeu_si256(rows256 + 1, zero);
+    _mm256_storeu_si256(rows256 + 2, zero);
+    _mm256_storeu_si256(rows256 + 3, zero);
+    _mm256_storeu_si256(rows256 + 4, zero);
+    _mm256_storeu_si256(rows256 + 5, zero);
+    _mm256_storeu_si256(rows256 + 6, zero);
+    _mm256_storeu_si256(rows256 + 7, zero);
     Transpose(r);
     Rows(r);
     Transpose(r);

@@ -260,6 +260,7 @@ TEST(QXInverseDct, EveryPixelPathGivesTheKeptResults) {
             std::uint8_t out[kPitch * 8];
             std::fill(std::begin(out), std::end(out), 0xA5);
             path(block, rows, out, kPitch, lines);
+            ASSERT_TRUE(std::all_of(block, block + 64, [](std::int32_t c) { return c == 0; }));
             for (int line = 0; line < 8; ++line)
                 for (int i = 0; i < kPitch; ++i) {
                     const int want =
