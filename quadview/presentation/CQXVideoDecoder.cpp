@@ -144,7 +144,8 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         return 0;
     }
     const bool rowInside = row * kMacroblockSize < m_height;
-    alignas(64) std::int32_t block[64];
+    // Zero between blocks: the transform leaves it so, and so must a block that is dropped.
+    alignas(64) std::int32_t block[64] = {};
     for (int column = 0; column < m_columns; ++column) {
         unsigned coded = 0x3F; // bit b: block b is coded
         if (!key) {
@@ -161,32 +162,42 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
             if (!(coded & (1u << b)))
                 continue;
-            if (!ReadCoefficients(bits, m_quantiser, block)) {
+            unsigned rows;
+            if (!ReadCoefficients(bits, m_quantiser, block, rows)) {
                 Count(kBlockFailed);
                 return 0;
             }
-            QXInverseDct::Transform(block);
             if (inside)
-                PlaceBlock(block, b, column, row);
+                PlaceBlock(block, rows, b, column, row);
+            else
+                std::fill(block, block + 64, 0);
         }
     }
     return 1;
 }
 
-int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64]) {
+int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64],
+                                      unsigned& rows) {
     using namespace QXDctCoefficientCode;
-    std::memset(block, 0, 64 * sizeof block[0]);
     block[0] = static_cast<std::int32_t>(bits.Read(kDcBits)) * QXVideoScan::kDcScale;
+    rows = 1;
     for (int i = 1;; ++i) {
-        const Entry& entry = Lookup(bits.Peek(kLongestCode));
-        if (entry.kind == kInvalid)
-            return 0;
-        bits.Skip(entry.length);
+        // A table code and its sign bit fit the 32 bits Fill leaves.
+        bits.Fill();
+        const std::uint32_t next = bits.Show(kLongestCode + 1);
+        const Entry& entry = Lookup(next >> 1);
         int level;
         bool negative;
-        if (entry.kind == kEndOfBlock)
-            break;
-        if (entry.kind == kEscape) {
+        if (entry.kind == kRunLevel) {
+            i += entry.run;
+            level = entry.level;
+            negative = (next >> (kLongestCode - entry.length)) & 1;
+            bits.Drop(entry.length + 1);
+        } else if (entry.kind == kEndOfBlock) {
+            bits.Drop(entry.length);
+            return 1;
+        } else if (entry.kind == kEscape) {
+            bits.Drop(entry.length);
             i += static_cast<int>(bits.Read(kEscapeRunBits));
             level = static_cast<int>(bits.Read(kEscapeLevelBits));
             if (level == 0)
@@ -199,13 +210,12 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t
             if (negative)
                 level = -level;
         } else {
-            i += entry.run;
-            level = entry.level;
-            negative = bits.Read(1) != 0;
+            return 0;
         }
         if (i >= 64)
             return 0;
         const int j = QXVideoScan::kZigZag[i];
+        rows |= 1u << (j / kBlockSize);
         const int value =
             (QXVideoScan::kIntraMatrix[j] * scale * level) >> QXVideoScan::kLevelShift;
         if (!negative)
@@ -214,12 +224,13 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t
             block[j] =
                 value > -QXVideoScan::kCoefficientMin ? QXVideoScan::kCoefficientMin : -value;
     }
-    return 1;
 }
 
-// Luma blocks 0-3 fill the macroblock's quarters; blocks 4 and 5 are its U and V. Lines below
-// the picture (the lower half of the last row of a 136-line picture) are left out.
-void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column, int row) {
+// Transforms the block into its place: luma blocks 0-3 fill the macroblock's quarters, blocks 4
+// and 5 are its U and V. Lines below the picture (the lower half of the last row of a 136-line
+// picture) are left out.
+void CQXVideoDecoder::PlaceBlock(std::int32_t block[64], unsigned rows, int b, int column,
+                                 int row) {
     std::uint8_t* plane;
     int pitch, x, y, height;
     if (b < 4) {
@@ -235,14 +246,8 @@ void CQXVideoDecoder::PlaceBlock(const std::int32_t block[64], int b, int column
         x = kBlockSize * column;
         y = kBlockSize * row;
     }
-    const int lines = std::min(kBlockSize, height - y);
-    std::uint8_t* out = plane + y * pitch + x;
-    // The transform's results lie in -256..255: only negative values need limiting.
-    for (int line = 0; line < lines; ++line, out += pitch) {
-        const std::int32_t* in = block + line * kBlockSize;
-        for (int i = 0; i < kBlockSize; ++i)
-            out[i] = static_cast<std::uint8_t>(in[i] < 0 ? 0 : in[i]);
-    }
+    const int lines = std::clamp(height - y, 0, kBlockSize);
+    QXInverseDct::TransformToPixels(block, rows, plane + y * pitch + x, pitch, lines);
 }
 
 bool CQXVideoDecoder::GeometryForSlices(int slices, int& width, int& height) {

@@ -56,13 +56,16 @@ public:
     int GetHeight() const { return m_height; }
     std::uint32_t GetCounter(Counter counter) const { return m_counters[counter - 1]; }
 
-    // Reads one block's coefficients (natural order, dequantised and limited to -2048..2047).
-    // Returns 0 for a code that is not in the table or a run past the block's end.
-    static int ReadCoefficients(QXBitReader& bits, int quantiser, std::int32_t block[64]);
+    // Reads one block's coefficients (natural order, dequantised and limited to -2048..2047) into
+    // `block`, which must be all zero, and marks in `rows` the rows that may hold non-zero ones
+    // (bit r: row r; the others stay zero). Returns 0 for a code that is not in the table or a
+    // run past the block's end.
+    static int ReadCoefficients(QXBitReader& bits, int quantiser, std::int32_t block[64],
+                                unsigned& rows);
 
 private:
     int DecodeSlice(QXBitReader& bits, bool key);
-    void PlaceBlock(const std::int32_t block[64], int b, int column, int row);
+    void PlaceBlock(std::int32_t block[64], unsigned rows, int b, int column, int row);
     void Count(Counter counter) { ++m_counters[counter - 1]; }
 
     std::unique_ptr<std::uint8_t[]> m_memory; // all six planes

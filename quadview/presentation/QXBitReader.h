@@ -13,18 +13,31 @@ public:
     std::uint32_t Peek(int count) {
         if (m_bits < count)
             Refill();
-        return static_cast<std::uint32_t>(m_cache >> (64 - count));
+        return Show(count);
     }
     void Skip(int count) {
         if (m_bits < count)
             Refill();
-        m_cache <<= count;
-        m_bits -= count;
+        Drop(count);
     }
     std::uint32_t Read(int count) {
         const std::uint32_t value = Peek(count);
         Skip(count);
         return value;
+    }
+
+    // For fields read in quick succession: Fill caches at least 32 bits, after which Show and
+    // Drop may take that many bits in all without a check.
+    void Fill() {
+        if (m_bits < 32)
+            Refill();
+    }
+    std::uint32_t Show(int count) const {
+        return static_cast<std::uint32_t>(m_cache >> (64 - count));
+    }
+    void Drop(int count) {
+        m_cache <<= count;
+        m_bits -= count;
     }
 
 private:

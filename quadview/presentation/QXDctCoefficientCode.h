@@ -1,5 +1,7 @@
 #pragma once
+#include <bit>
 #include <cstdint>
+#include <iterator>
 
 // The variable-length code of the DCT coefficients after the first of a block (ISO/IEC 13818-2
 // Table B.14, the same code as MPEG-1): "10" ends the block, "000001" escapes to a run and level
@@ -49,13 +51,20 @@ struct LookupTable {
 extern const LookupTable kLookupTable; // built from kCodes at compile time
 extern const Entry kNoCode;
 
+// The range of kRanges that holds values with that many leading zeros in 16 bits; kNoRange for
+// values below 0x10, which start no code.
+constexpr int kNoRange = static_cast<int>(std::size(kRanges));
+constexpr std::uint8_t kRangeOfZeros[17] = {
+    0, 0, 1, 1, 1, 1, 2, 3, 4, 5, 6, 7, kNoRange, kNoRange, kNoRange, kNoRange, kNoRange};
+
 // Finds the code that begins the 16 bits `next16` (most significant bit first) through eight
 // ranges of leading zeros, each with its own table. Values below 0x10 start no code.
 inline const Entry& Lookup(std::uint32_t next16) {
-    for (const Range& range : kRanges)
-        if (next16 >= range.floor)
-            return kLookupTable.entries[range.first + (next16 >> range.shift) - range.offset];
-    return kNoCode;
+    const int r = kRangeOfZeros[std::countl_zero(static_cast<std::uint16_t>(next16))];
+    if (r == kNoRange)
+        return kNoCode;
+    const Range& range = kRanges[r];
+    return kLookupTable.entries[range.first + (next16 >> range.shift) - range.offset];
 }
 
 } // namespace QXDctCoefficientCode

@@ -18,4 +18,22 @@ extern const ClipTable kClip;
 
 void Transform(std::int32_t block[64]);
 
+// Transforms `block` and writes its results, limited to 0..255, as the pixels of `lines` lines
+// (0..8) of 8 bytes, `pitch` bytes apart. Bit r of `rows` is set for every row r that may hold a
+// non-zero coefficient; the rows not marked must be all zero. Leaves the block all zero, ready for
+// the next one. Takes the fastest implementation the processor runs; all give exactly the results
+// of Transform.
+void TransformToPixels(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
+                       int lines);
+
+// The implementations behind TransformToPixels, for tests that hold each to the same results.
+namespace Detail {
+using ToPixels = void (*)(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
+                          int lines);
+void ToPixelsPortable(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
+                      int lines);
+bool HaveAvx2(); // the processor runs ToPixelsAvx2
+void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch, int lines);
+} // namespace Detail
+
 } // namespace QXInverseDct

@@ -1,6 +1,11 @@
 #include "QXPixelConversion.h"
 
+#include <algorithm>
 #include <cstring>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace QXPixelConversion {
 namespace {
@@ -46,29 +51,158 @@ inline void Store(Format format, const Rgb& c, std::uint8_t* p) {
     }
 }
 
-// The format is a template argument so that each format gets its own tight loop.
-template <Format F> void ConvertRgb(const Picture& picture, std::uint8_t* destination, int pitch) {
-    constexpr int bytes = F == kRGB32 ? 4 : F == kRGB24 ? 3 : 2;
-    const int chromaWidth = picture.width / 2;
-    for (int y = 0; y < picture.height; ++y) {
-        const std::uint8_t* luma = picture.y + y * picture.width;
-        const std::uint8_t* u = picture.u + (y / 2) * chromaWidth;
-        const std::uint8_t* v = picture.v + (y / 2) * chromaWidth;
-        std::uint8_t* out = destination + static_cast<std::ptrdiff_t>(y) * pitch;
-        for (int x = 0; x < chromaWidth; ++x) {
-            const int cu = u[x] - 128;
-            const int cv = v[x] - 128;
-            const int red = kRedFromV * cv;
-            const int green = -kGreenFromU * cu - kGreenFromV * cv;
-            const int blue = kBlueFromU * cu;
-            for (int i = 0; i < 2; ++i) {
-                const int l = kLumaFactor * luma[2 * x + i];
-                Store(F,
-                      {Limit((l + red) >> kShift), Limit((l + green) >> kShift),
-                       Limit((l + blue) >> kShift)},
-                      out + (2 * x + i) * bytes);
-            }
+constexpr int BytesOf(Format format) {
+    return format == kRGB32 ? 4 : format == kRGB24 ? 3 : 2;
+}
+
+#ifdef __SSE2__
+
+// Sixteen pixels at once, in two halves of eight. (1024 Y + t) >> 10 = Y + (t >> 10) because
+// 1024 Y is a multiple of 1024, so each colour is the luma plus a chroma term that two pixels
+// share; the terms are taken exactly: (1436 v) >> 10 as the high half of (64 v) x 1436, and the
+// green term, whose two products must be added before the shift, in 32 bits.
+constexpr int kGroup = 16;
+constexpr int kHalf = kGroup / 2;
+
+// The chroma terms of eight pixels (16-bit lanes), each once for each pixel of its pair.
+struct Terms {
+    __m128i r, g, b;
+};
+
+// Colours of eight pixels in 16-bit lanes, each in 0..255.
+struct Colours {
+    __m128i r, g, b;
+};
+
+// The terms of sixteen pixels: pixels 0-7 in `low`, 8-15 in `high`. Two lines share them.
+inline void ComputeTerms(const std::uint8_t* u, const std::uint8_t* v, Terms& low, Terms& high) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi16(128);
+    const __m128i cu = _mm_sub_epi16(
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u)), zero), bias);
+    const __m128i cv = _mm_sub_epi16(
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v)), zero), bias);
+    const __m128i red = _mm_mulhi_epi16(_mm_slli_epi16(cv, 6), _mm_set1_epi16(kRedFromV));
+    const __m128i blue = _mm_mulhi_epi16(_mm_slli_epi16(cu, 6), _mm_set1_epi16(kBlueFromU));
+    // Pairs (u, v) times (-352, -731), summed in 32 bits.
+    const __m128i greenFactors = _mm_set1_epi32(static_cast<int>(
+        (static_cast<unsigned>(-kGreenFromV) << 16) | static_cast<std::uint16_t>(-kGreenFromU)));
+    const __m128i green = _mm_packs_epi32(
+        _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cu, cv), greenFactors), kShift),
+        _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(cu, cv), greenFactors), kShift));
+    low = {_mm_unpacklo_epi16(red, red), _mm_unpacklo_epi16(green, green),
+           _mm_unpacklo_epi16(blue, blue)};
+    high = {_mm_unpackhi_epi16(red, red), _mm_unpackhi_epi16(green, green),
+            _mm_unpackhi_epi16(blue, blue)};
+}
+
+// Limits 16-bit values as Limit does: negative ones become 1, those above 255 become 255.
+inline __m128i Limit16(__m128i value) {
+    const __m128i negativeToOne = _mm_and_si128(_mm_srai_epi16(value, 15), _mm_set1_epi16(1));
+    return _mm_min_epi16(_mm_max_epi16(value, negativeToOne), _mm_set1_epi16(255));
+}
+
+// `luma`: eight luma samples in 16-bit lanes.
+inline Colours ComputeColours(const Terms& terms, __m128i luma) {
+    return {Limit16(_mm_add_epi16(luma, terms.r)), Limit16(_mm_add_epi16(luma, terms.g)),
+            Limit16(_mm_add_epi16(luma, terms.b))};
+}
+
+// (high >> 3) << 11 | (G >> 2) << 5 | low >> 3 of 16-bit lanes.
+inline __m128i Pack565(__m128i high, __m128i green, __m128i low) {
+    return _mm_or_si128(_mm_or_si128(_mm_slli_epi16(_mm_srli_epi16(high, 3), 11),
+                                     _mm_slli_epi16(_mm_srli_epi16(green, 2), 5)),
+                        _mm_srli_epi16(low, 3));
+}
+
+// Stores eight pixels.
+template <Format F> void StoreHalf(const Colours& c, std::uint8_t* out) {
+    auto* out128 = reinterpret_cast<__m128i*>(out);
+    if constexpr (F == kRGB565) {
+        _mm_storeu_si128(out128, Pack565(c.r, c.g, c.b));
+    } else if constexpr (F == kBGR565) {
+        _mm_storeu_si128(out128, Pack565(c.b, c.g, c.r));
+    } else {
+        // Bytes B, G, R, 0 of each pixel (the little-endian R << 16 | G << 8 | B): the 16-bit
+        // B | G << 8 interleaved with the 16-bit R.
+        const __m128i bg = _mm_or_si128(c.b, _mm_slli_epi16(c.g, 8));
+        const __m128i low = _mm_unpacklo_epi16(bg, c.r);
+        const __m128i high = _mm_unpackhi_epi16(bg, c.r);
+        if constexpr (F == kRGB32) {
+            _mm_storeu_si128(out128, low);
+            _mm_storeu_si128(out128 + 1, high);
+        } else {
+            // Four bytes per pixel, three apart: each store's fourth byte is overwritten by the
+            // next pixel (the caller leaves room after the last one).
+            alignas(16) std::uint32_t pixels[kHalf];
+            _mm_store_si128(reinterpret_cast<__m128i*>(pixels), low);
+            _mm_store_si128(reinterpret_cast<__m128i*>(pixels) + 1, high);
+            for (int i = 0; i < kHalf; ++i)
+                std::memcpy(out + 3 * i, &pixels[i], 4);
         }
+    }
+}
+
+// Converts sixteen pixels of a line.
+template <Format F>
+void ConvertGroup(const Terms& low, const Terms& high, const std::uint8_t* luma,
+                  std::uint8_t* out) {
+    constexpr int bytes = BytesOf(F);
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i y = _mm_loadu_si128(reinterpret_cast<const __m128i*>(luma));
+    StoreHalf<F>(ComputeColours(low, _mm_unpacklo_epi8(y, zero)), out);
+    StoreHalf<F>(ComputeColours(high, _mm_unpackhi_epi8(y, zero)), out + kHalf * bytes);
+}
+
+#endif
+
+// Converts the pixels from `first` to the end of one line through the formula, a pair at a time.
+template <Format F>
+void ConvertTail(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v, int first,
+                 int width, std::uint8_t* out) {
+    constexpr int bytes = BytesOf(F);
+    for (int x = first / 2; x < width / 2; ++x) {
+        const int cu = u[x] - 128;
+        const int cv = v[x] - 128;
+        const int red = kRedFromV * cv;
+        const int green = -kGreenFromU * cu - kGreenFromV * cv;
+        const int blue = kBlueFromU * cu;
+        for (int i = 0; i < 2; ++i) {
+            const int l = kLumaFactor * luma[2 * x + i];
+            Store(F,
+                  {Limit((l + red) >> kShift), Limit((l + green) >> kShift),
+                   Limit((l + blue) >> kShift)},
+                  out + (2 * x + i) * bytes);
+        }
+    }
+}
+
+// The format is a template argument so that each format gets its own tight loop. The two lines
+// of each chroma line are converted together.
+template <Format F> void ConvertRgb(const Picture& picture, std::uint8_t* destination, int pitch) {
+    constexpr int bytes = BytesOf(F);
+    const int width = picture.width;
+    for (int y = 0; y < picture.height; y += 2) {
+        const int lines = std::min(2, picture.height - y);
+        const std::uint8_t* luma = picture.y + y * width;
+        const std::uint8_t* u = picture.u + (y / 2) * (width / 2);
+        const std::uint8_t* v = picture.v + (y / 2) * (width / 2);
+        std::uint8_t* out = destination + static_cast<std::ptrdiff_t>(y) * pitch;
+        int pixel = 0;
+#ifdef __SSE2__
+        // RGB24 groups write one byte past their last pixel: a later pixel of the line must
+        // take it.
+        constexpr int room = F == kRGB24 ? 1 : 0;
+        for (; pixel + kGroup + room <= width; pixel += kGroup) {
+            Terms low, high;
+            ComputeTerms(u + pixel / 2, v + pixel / 2, low, high);
+            ConvertGroup<F>(low, high, luma + pixel, out + pixel * bytes);
+            if (lines == 2)
+                ConvertGroup<F>(low, high, luma + width + pixel, out + pitch + pixel * bytes);
+        }
+#endif
+        for (int line = 0; line < lines; ++line)
+            ConvertTail<F>(luma + line * width, u, v, pixel, width, out + line * pitch);
     }
 }
 

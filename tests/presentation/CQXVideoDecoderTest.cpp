@@ -52,7 +52,15 @@ std::vector<std::int32_t> Coefficients(const std::function<void(QXBitWriter&)>& 
     bits.Align();
     QXBitReader reader(data.data(), data.data() + data.size());
     std::vector<std::int32_t> block(64);
-    const int r = CQXVideoDecoder::ReadCoefficients(reader, q, block.data());
+    unsigned rows = 0;
+    const int r = CQXVideoDecoder::ReadCoefficients(reader, q, block.data(), rows);
+    for (int row = 0; row < 8 && r; ++row) {
+        if (!(rows & (1u << row))) {
+            EXPECT_TRUE(std::all_of(&block[8 * row], &block[8 * row + 8],
+                                    [](std::int32_t c) { return c == 0; }))
+                << "row " << row << " is not marked";
+        }
+    }
     if (result)
         *result = r;
     return block;

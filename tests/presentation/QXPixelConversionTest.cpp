@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstring>
+#include <random>
 #include <vector>
 
 using namespace QXPixelConversion;
@@ -72,4 +74,123 @@ TEST(QXPixelConversion, Yv12WritesLumaThenVThenU) {
     const std::vector<std::uint8_t> expected = {10, 20,   30,   40,  0xEE, 0xEE, 50,  60,  70,
                                                 80, 0xEE, 0xEE, 148, 128,  0xEE, 118, 128, 0xEE};
     EXPECT_EQ(out, expected);
+}
+
+namespace {
+
+// The documented colour formula, written out once more independently of the code under test.
+std::uint32_t ExpectedPixel(Format format, int y, int u, int v) {
+    const auto limit = [](int value) { return value >= 256 ? 255 : value < 0 ? 1 : value; };
+    const int cu = u - 128, cv = v - 128;
+    const int r = limit((1024 * y + 1436 * cv) >> 10);
+    const int g = limit((1024 * y - 352 * cu - 731 * cv) >> 10);
+    const int b = limit((1024 * y + 1815 * cu) >> 10);
+    switch (format) {
+    case kRGB565:
+        return static_cast<std::uint32_t>((r >> 3) << 11 | (g >> 2) << 5 | b >> 3);
+    case kBGR565:
+        return static_cast<std::uint32_t>((b >> 3) << 11 | (g >> 2) << 5 | r >> 3);
+    default:
+        return static_cast<std::uint32_t>(r << 16 | g << 8 | b);
+    }
+}
+
+std::uint32_t PixelAt(const std::uint8_t* p, int bytes) {
+    std::uint32_t value = 0;
+    std::memcpy(&value, p, static_cast<std::size_t>(bytes));
+    return value;
+}
+
+constexpr Format kRgbFormats[] = {kRGB565, kBGR565, kRGB24, kRGB32};
+
+} // namespace
+
+// Every combination of Y, U and V in every RGB format: 512 x 512 pictures whose chroma column is
+// U and chroma row V; the four pixels of each 2 x 2 group get four luma values, and 64 pictures
+// run them through all 256.
+TEST(QXPixelConversion, EveryColourOfEveryFormatFollowsTheFormula) {
+    constexpr int kSize = 512;
+    constexpr int kHalf = kSize / 2;
+    std::vector<std::uint8_t> y(kSize * kSize), u(kHalf * kHalf), v(kHalf * kHalf);
+    for (int row = 0; row < kHalf; ++row)
+        for (int x = 0; x < kHalf; ++x) {
+            u[row * kHalf + x] = static_cast<std::uint8_t>(x);
+            v[row * kHalf + x] = static_cast<std::uint8_t>(row);
+        }
+    const Picture picture{y.data(), u.data(), v.data(), kSize, kSize};
+    std::vector<std::uint8_t> out(kSize * kSize * 4);
+    for (Format format : kRgbFormats) {
+        SCOPED_TRACE(format);
+        const int bytes = BytesPerPixel(format);
+        int mismatches = 0;
+        for (int group = 0; group < 64; ++group) {
+            for (int row = 0; row < kSize; ++row)
+                for (int x = 0; x < kSize; ++x)
+                    y[row * kSize + x] =
+                        static_cast<std::uint8_t>(4 * group + 2 * (row & 1) + (x & 1));
+            Convert(picture, format, out.data(), kSize * bytes);
+            for (int row = 0; row < kSize; ++row)
+                for (int x = 0; x < kSize; ++x) {
+                    const std::uint32_t expected =
+                        ExpectedPixel(format, y[row * kSize + x], x / 2, row / 2);
+                    mismatches += PixelAt(&out[static_cast<std::size_t>((row * kSize + x) * bytes)],
+                                          bytes) != expected;
+                }
+        }
+        EXPECT_EQ(mismatches, 0);
+    }
+}
+
+// Random pictures of many sizes, including widths that leave a remainder after any grouping of
+// pixels, with a pitch wider than the line: every pixel as the formula says, nothing written
+// between the line's end and the pitch.
+TEST(QXPixelConversion, AnySizeAndPitchConvertsEveryPixelAndNothingElse) {
+    std::mt19937 random(17);
+    for (int width : {2, 4, 6, 8, 14, 16, 18, 30, 32, 34, 62, 66, 320, 638, 640})
+        for (int height : {1, 2, 3, 7, 16}) {
+            SCOPED_TRACE(testing::Message() << width << "x" << height);
+            std::vector<std::uint8_t> y(static_cast<std::size_t>(width * height));
+            std::vector<std::uint8_t> u(static_cast<std::size_t>(width / 2 * ((height + 1) / 2)));
+            std::vector<std::uint8_t> v(u.size());
+            for (auto* plane : {&y, &u, &v})
+                for (auto& sample : *plane)
+                    sample = static_cast<std::uint8_t>(random());
+            const Picture picture{y.data(), u.data(), v.data(), width, height};
+            for (Format format : kRgbFormats) {
+                const int bytes = BytesPerPixel(format);
+                const int pitch = width * bytes + 5;
+                std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch * height), 0xA5);
+                Convert(picture, format, out.data(), pitch);
+                for (int row = 0; row < height; ++row) {
+                    const std::uint8_t* line = out.data() + row * pitch;
+                    for (int x = 0; x < width; ++x) {
+                        const int c = row / 2 * width / 2 + x / 2;
+                        ASSERT_EQ(PixelAt(line + x * bytes, bytes),
+                                  ExpectedPixel(format,
+                                                y[static_cast<std::size_t>(row * width + x)], u[c],
+                                                v[c]))
+                            << "format " << format << " at " << x << "," << row;
+                    }
+                    for (int i = width * bytes; i < pitch; ++i)
+                        ASSERT_EQ(line[i], 0xA5) << "format " << format << " row " << row;
+                }
+            }
+            const int pitch = width + 6;
+            std::vector<std::uint8_t> out(
+                static_cast<std::size_t>(pitch * height + pitch / 2 * (height / 2) * 2 + 8), 0xA5);
+            Convert(picture, kYV12, out.data(), pitch);
+            for (int row = 0; row < height; ++row)
+                ASSERT_TRUE(std::equal(y.begin() + row * width, y.begin() + (row + 1) * width,
+                                       out.begin() + row * pitch));
+            const std::uint8_t* vPlane = out.data() + pitch * height;
+            const std::uint8_t* uPlane = vPlane + pitch / 2 * (height / 2);
+            for (int row = 0; row < height / 2; ++row) {
+                ASSERT_TRUE(std::equal(v.begin() + row * width / 2,
+                                       v.begin() + (row + 1) * width / 2,
+                                       vPlane + row * (pitch / 2)));
+                ASSERT_TRUE(std::equal(u.begin() + row * width / 2,
+                                       u.begin() + (row + 1) * width / 2,
+                                       uPlane + row * (pitch / 2)));
+            }
+        }
 }
