@@ -29,6 +29,7 @@ int CQXMysRecorder::Open(const std::string& directory, std::uint32_t standard) {
         return 0;
 
     m_writeIndex = 0;
+    m_failed = false;
     m_directory = absolute;
     m_standard = standard;
     {
@@ -130,31 +131,45 @@ int CQXMysRecorder::WriteAudio(const CQXAudioFrame& frame) {
 }
 
 void CQXMysRecorder::OnProcess() {
+    WriteNext();
+}
+
+void CQXMysRecorder::OnStop() {
+    {
+        std::lock_guard lock(m_producerMutex);
+        m_accepting = false;
+    }
+    while (!m_failed && WriteNext()) {
+    }
+}
+
+bool CQXMysRecorder::WriteNext() {
     if (m_file >= 0 && m_header.fileSize > m_fileSizeLimit)
         CloseFile();
 
     CQXMysFrame* buffer = m_buffers[m_writeIndex].get();
     if (!buffer || !buffer->IsInUse())
-        return;
+        return false;
     if (m_file < 0) {
         // Audio has no time and cannot name a file; a record without a valid time is dropped.
         const QXTimestamp timestamp = buffer->Header().timestamp;
         if (!timestamp.IsValid()) {
             buffer->Reset();
             m_writeIndex = (m_writeIndex + 1) % kRecordBuffers;
-            return;
+            return true;
         }
         if (!OpenNextFile(timestamp)) {
             Fail();
-            return;
+            return false;
         }
     }
     if (!WriteRecord(*buffer)) {
         Fail(); // the record stays queued; the recorder ends
-        return;
+        return false;
     }
     buffer->Reset();
     m_writeIndex = (m_writeIndex + 1) % kRecordBuffers;
+    return true;
 }
 
 int CQXMysRecorder::WriteRecord(CQXMysFrame& buffer) {
@@ -249,6 +264,7 @@ void CQXMysRecorder::CloseFile() {
 }
 
 void CQXMysRecorder::Fail() {
+    m_failed = true;
     SendToListeners(kMessageError, 0, 0);
     PushFrontCommand(kCommandStop);
 }

@@ -56,6 +56,8 @@ public:
 
 protected:
     void OnProcess() override;
+    // A normal stop first writes the records already taken.
+    void OnStop() override;
     void OnThreadExit() override;
     void OnTerminate() override;
 
@@ -65,6 +67,9 @@ private:
     void QueueBuffer(CQXMysFrame& buffer);
     std::uint8_t DisplayChannels(const CQXVideoFrame& frame) const;
     int OpenNextFile(const QXTimestamp& timestamp);
+    // Writes the next queued record, opening a file first when none is open; true when a
+    // record was taken off the queue.
+    bool WriteNext();
     int WriteRecord(CQXMysFrame& buffer);
     void CloseFile();
     void Fail();
@@ -86,6 +91,7 @@ private:
 
     // Writer side: the next buffer to write, the open file and its header and back-link chain.
     std::uint32_t m_writeIndex = 0;
+    bool m_failed = false;
     std::string m_directory;
     mutable std::mutex m_nameMutex;
     std::string m_fileName;
