@@ -52,9 +52,9 @@ TEST(CQXMysFileManager, ReportsThePlayerModeAsAnIndexAndItsPositions) {
     for (std::uint32_t n = 0; n < 4; ++n)
         records[n] = TestRecord{true, n == 0, 200, 0x01, 0, RecordTime(n)};
     const auto offsets = WriteMysFile(dir / "a.mys", records);
+    PlayerListener window; // outlives the manager, which reports the player's end
     CQXMysFileManager manager;
     manager.GetPlayer().SetPacing(false);
-    PlayerListener window;
     manager.AddListenerObject(&window);
 
     ASSERT_EQ(manager.OpenPlayer(dir / "a.mys"), 1);

@@ -84,8 +84,8 @@ TEST(CQXMysPlayer, FastModesSkipByTheChannelCountAtACycleStart) {
 TEST(CQXMysPlayer, FastForwardPassesRecordsThenLandsOnTheNextKeyRecord) {
     KWTempDir dir;
     WriteMysFile(dir / "a.mys", VideoRecords(60, {0, 31, 32, 40}, 0x0F));
-    StepPlayer player;
     PlayerListener listener;
+    StepPlayer player;
     player.AddListenerObject(&listener);
     ASSERT_EQ(player.OpenFile(dir / "a.mys"), 1);
     player.Command(QXPlayMode::kPlay);
@@ -184,9 +184,9 @@ TEST(CQXMysPlayer, AVideoRecordLoadsAsTheDeviceFrameWithItsChannelsInStreamOrder
 TEST(CQXMysPlayer, OpeningPlaysAtOnceAndBackwardPlayAtTheFirstRecordRestartsFromTheStart) {
     KWTempDir dir;
     const auto offsets = WriteMysFile(dir / "a.mys", VideoRecords(12, {0, 5, 9}));
+    PlayerListener listener; // outlives the player, which reports its end
     CQXMysPlayer player;
     player.SetPacing(false);
-    PlayerListener listener;
     player.AddListenerObject(&listener);
     ASSERT_EQ(player.Open(dir / "a.mys"), 1);
     ASSERT_TRUE(WaitFor([&] { return player.GetPlayMode() == QXPlayMode::kPause; }));
@@ -215,8 +215,8 @@ TEST(CQXMysPlayer, OpeningPlaysAtOnceAndBackwardPlayAtTheFirstRecordRestartsFrom
 TEST(CQXMysPlayer, RecordsAreShownTheirTimeDifferenceLessSixMillisecondsApart) {
     KWTempDir dir;
     WriteMysFile(dir / "a.mys", VideoRecords(6, {0}));
-    CQXMysPlayer player;
     PlayerListener listener;
+    CQXMysPlayer player;
     player.AddListenerObject(&listener);
     ASSERT_EQ(player.Open(dir / "a.mys"), 1);
     ASSERT_TRUE(WaitFor([&] { return player.GetPlayMode() == QXPlayMode::kPause; }));
@@ -230,8 +230,8 @@ TEST(CQXMysPlayer, AForeignFileShowsThePlaybackErrorAndStops) {
     KWTempDir dir;
     std::ofstream(dir / "foreign.mys", std::ios::binary) << std::string(5000, 'x');
     KWMessageBoxRecorder boxes;
-    CQXMysPlayer player;
     PlayerListener listener;
+    CQXMysPlayer player;
     player.AddListenerObject(&listener);
     ASSERT_EQ(player.Open(dir / "foreign.mys"), 1);
     ASSERT_TRUE(WaitFor([&] { return !player.IsRunning(); }));
@@ -249,9 +249,9 @@ TEST(CQXMysPlayer, AnUnfinishedCapturePlaysUpToItsLastWholeRecord) {
     WriteMysFile(dir / "a.mys", VideoRecords(8, {0, 4}), false);
     std::filesystem::resize_file(dir / "a.mys", std::filesystem::file_size(dir / "a.mys") - 50);
     KWMessageBoxRecorder boxes;
+    PlayerListener listener; // outlives the player, which reports its end
     CQXMysPlayer player;
     player.SetPacing(false);
-    PlayerListener listener;
     player.AddListenerObject(&listener);
     ASSERT_EQ(player.Open(dir / "a.mys"), 1);
     ASSERT_TRUE(WaitFor([&] { return player.GetPlayMode() == QXPlayMode::kPause; }));
