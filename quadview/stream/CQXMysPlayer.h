@@ -1,0 +1,121 @@
+#pragma once
+#include "CKWThread.h"
+#include "CQXAudioFrame.h"
+#include "CQXVideoFrame.h"
+#include "QXMysFileHeader.h"
+#include "QXMysRecordHeader.h"
+#include "QXPlayMode.h"
+
+#include <array>
+#include <atomic>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+
+// Plays one MYS file on its own worker thread in the play modes of the device reader: reads
+// records, loads video records into a ring of four video frames and audio records into an
+// audio frame, paces them by the time differences stored in the file, and skips whole records
+// in fast and backward modes, landing on key records. Frames go to the listeners (the MYS file
+// manager) by synchronous messages; a listener gives a video frame back by resetting it.
+class CQXMysPlayer : public CKWThread {
+public:
+    static constexpr std::uint32_t kMessageMode = 0x1410;
+    static constexpr std::uint32_t kMessageError = 0x1411;
+    static constexpr std::uint32_t kMessageVideo = 0x1412;
+    static constexpr std::uint32_t kMessageAudio = 0x1413;
+    static constexpr std::uint32_t kMessagePosition = 0x1414;
+
+    static constexpr std::uint32_t kFrames = 4;
+    static constexpr std::uint32_t kSearchWindow = 1048576;
+    static constexpr std::uint32_t kPacingMarginMs = 6;
+    // A record is the file's last when its data ends at or after the file size less this.
+    static constexpr std::uint32_t kLastRecordMargin = 56;
+    // The file position after reading the first record's header is below this.
+    static constexpr std::uint64_t kFirstRecordEnd = 85;
+    static constexpr std::uint32_t kStandardNone = 2;
+    static constexpr const char* kErrorText =
+        "Unknown frame type detected.\r\nPlayback will be stopped.\r\n";
+    static constexpr const char* kErrorCaption = "MYS Playback Error";
+
+    enum ReadResult { kFailed = 0, kAudio = 1, kVideo = 2, kKeyVideo = 3, kAbandoned = -1 };
+    enum Edge : std::uint8_t { kEdgeFirst = 0, kEdgeInside = 1, kEdgeLast = 2 };
+
+    CQXMysPlayer();
+    ~CQXMysPlayer() override;
+
+    // Opens the file, starts the worker and queues "play". Fails while a file is playing.
+    int Open(const std::string& path);
+    void Close();
+    // Queues a mode change; nothing for "none" or the current mode. `parameter` is a file
+    // offset for "onef" (QXPlayMode::kNoTarget: none).
+    void SetPlayMode(std::uint32_t mode, std::uint32_t parameter);
+    // Off: records follow each other without waiting (tools and tests).
+    void SetPacing(bool pacing) { m_pacing = pacing; }
+
+    std::uint32_t GetPlayMode() const { return m_mode.load(); }
+    std::string GetFileName() const;
+    // The length the player goes by: the header's file size, or the length up to the last
+    // whole record when the header was never finished.
+    std::uint32_t GetFileLength() const { return static_cast<std::uint32_t>(m_fileLength.load()); }
+    std::uint32_t GetVideoStandard() const { return m_standard.load(); }
+    // True while Close waits for the worker: waits on the worker's behalf should end.
+    bool IsClosing() const { return m_closing.load(); }
+
+protected:
+    void OnProcess() override;
+    void OnCommand(const Command* command) override;
+    void OnThreadExit() override;
+    void OnTerminate() override;
+
+    // Open without the worker: the file, its header, the frames and the search buffer.
+    int OpenFile(const std::string& path);
+    // Reads the next record after skipping `skip` video records forward (> 0) or backward
+    // (< 0), landing on a key record; see ReadResult.
+    int ReadRecord(int skip);
+    // Finds a key video record within the search window after (or before) `offset` and
+    // positions the file there.
+    int SeekKeyRecord(std::uint64_t offset, bool backward);
+    // The records to skip in `mode` at this step.
+    int SkipCount(std::uint32_t mode) const;
+
+    std::uint64_t GetPosition() const { return m_position; }
+    Edge GetEdgeState() const { return m_edge; }
+    std::uint8_t GetChannelCount() const { return m_channelCount; }
+    std::uint8_t GetCycleCounter() const { return m_cycleCounter; }
+    CQXVideoFrame& GetFrame(std::uint32_t index) { return *m_frames[index]; }
+    std::uint32_t GetFrameIndex() const { return m_frameIndex; }
+    CQXAudioFrame& GetAudioFrame() { return *m_audio; }
+
+private:
+    bool ReadHeader(QXMysRecordHeader& header);
+    bool IsLastRecord(const QXMysRecordHeader& header) const;
+    int LoadAudio(const QXMysRecordHeader& header);
+    int LoadVideo(const QXMysRecordHeader& header);
+    void Pace(const QXMysRecordHeader& header);
+    // Sleeps 1 ms at a time until `done`; false when the player is being closed first.
+    bool WaitUntil(const std::function<bool()>& done, bool endOnCommand);
+    void AdvanceFrameIndex();
+    void CloseFile();
+
+    std::atomic<std::uint32_t> m_mode{QXPlayMode::kNone};
+    std::uint64_t m_firstPosition = 0;
+    std::uint8_t m_channelCount = 1;
+    std::uint8_t m_cycleCounter = 0;
+    std::uint32_t m_lastFrameTick = 0;
+    std::unique_ptr<std::uint8_t[]> m_readBuffer;
+    mutable std::mutex m_nameMutex;
+    std::string m_fileName;
+    int m_file = -1;
+    QXMysFileHeader m_header;
+    std::atomic<std::uint64_t> m_fileLength{0};
+    std::uint64_t m_position = 0;
+    std::atomic<std::uint32_t> m_standard{kStandardNone};
+    Edge m_edge = kEdgeFirst;
+    std::uint32_t m_frameIndex = 0;
+    std::array<std::unique_ptr<CQXVideoFrame>, kFrames> m_frames;
+    std::unique_ptr<CQXAudioFrame> m_audio;
+    std::atomic<bool> m_pacing{true};
+    std::atomic<bool> m_closing{false};
+};
