@@ -43,7 +43,7 @@ public:
 private:
     std::mutex m_mutex;
     std::condition_variable m_changed;
-    int m_changes[QXPlayMode::kModeCount] = {};
+    int m_changes[QXPlayMode::kCount] = {};
 };
 
 void Run(benchmark::State& state, bool composite) {
@@ -74,7 +74,7 @@ void Run(benchmark::State& state, bool composite) {
     while (manager.IsAnyDeviceBusy())
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
     manager.StartStreaming(0);
-    manager.PostCommand(QXPlayMode::kPause, QXPlayMode::kKeepPosition, 0);
+    manager.PostCommand(QXPlayMode::kPause, QXPlayMode::kNoTarget, 0);
     watcher.WaitFor(QXPlayMode::kPause, 1);
 
     std::uint64_t frames = 0;
@@ -86,7 +86,7 @@ void Run(benchmark::State& state, bool composite) {
         watcher.WaitFor(QXPlayMode::kPause, 2 * passes);
         const std::uint32_t before = view.GetScreenManager().GetFramesTaken();
         const auto start = std::chrono::steady_clock::now();
-        manager.SetPlayMode(QXPlayMode::kForward64, QXPlayMode::kKeepPosition);
+        manager.SetPlayMode(QXPlayMode::kFastForward64, QXPlayMode::kNoTarget);
         watcher.WaitFor(QXPlayMode::kOneReverse, passes);
         const auto elapsed = std::chrono::steady_clock::now() - start;
         state.SetIterationTime(std::chrono::duration<double>(elapsed).count());

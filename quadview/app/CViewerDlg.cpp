@@ -237,7 +237,7 @@ bool CViewerDlg::RunViewerTransport(const Transition& transition) {
         return false;
     const std::uint32_t mode = m_deviceManager.GetPlayMode();
     if (mode != QXPlayMode::kNone)
-        m_deviceManager.SetPlayMode(transition(mode), QXPlayMode::kKeepPosition);
+        m_deviceManager.SetPlayMode(transition(mode), QXPlayMode::kNoTarget);
     return true;
 }
 
@@ -265,7 +265,7 @@ void CViewerDlg::SelectTwoChannels() {
 // A paused picture is read again (one cycle forward) so that it shows in the new layout.
 void CViewerDlg::AfterChannelSelection() {
     if (m_workingMode == kViewerMode && m_deviceManager.GetPlayMode() == QXPlayMode::kPause)
-        m_deviceManager.SetPlayMode(QXPlayMode::kOneForward, QXPlayMode::kKeepPosition);
+        m_deviceManager.SetPlayMode(QXPlayMode::kOneForward, QXPlayMode::kNoTarget);
 }
 
 // A volume change also switches the sound on.

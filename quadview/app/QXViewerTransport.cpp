@@ -6,7 +6,7 @@ using namespace QXPlayMode;
 
 namespace {
 // The labels of steps 4 and 5 read x10 and x16 in both directions.
-constexpr const char* kStatusTexts[kModeCount] = {
+constexpr const char* kStatusTexts[kCount] = {
     "Not Playing", "Pause",   "Playing", "Pause",    "Reverse",  "FF x 2",
     "FF x 4",      "FF x 8",  "FF x 10", "FF x 16",  "FF x 64",  "REW x 2",
     "REW x 4",     "REW x 8", "REW x10", "REW x 16", "REW x 64", "Pause",
@@ -18,7 +18,7 @@ std::uint32_t FastReverse(std::uint32_t mode) {
     switch (mode) {
     case kOneForward:
     case kPlay:
-    case kForward64:
+    case kFastForward64:
     case kRewind32:
     case kRewind64:
     case kPause:
@@ -31,12 +31,12 @@ std::uint32_t FastReverse(std::uint32_t mode) {
     case kRewind8:
     case kRewind16:
         return mode + 1;
-    case kForward2:
+    case kFastForward2:
         return kPlay;
-    case kForward4:
-    case kForward8:
-    case kForward16:
-    case kForward32:
+    case kFastForward4:
+    case kFastForward8:
+    case kFastForward16:
+    case kFastForward32:
         return mode - 1;
     default:
         return mode;
@@ -48,18 +48,18 @@ std::uint32_t FastForward(std::uint32_t mode) {
     case kOneForward:
     case kOneReverse:
     case kReverse:
-    case kForward16:
-    case kForward32:
-    case kForward64:
+    case kFastForward16:
+    case kFastForward32:
+    case kFastForward64:
     case kRewind2:
     case kRewind64:
     case kPause:
         return kPlay;
     case kPlay:
-        return kForward2;
-    case kForward2:
-    case kForward4:
-    case kForward8:
+        return kFastForward2;
+    case kFastForward2:
+    case kFastForward4:
+    case kFastForward8:
         return mode + 1;
     case kRewind4:
     case kRewind8:
@@ -78,6 +78,6 @@ std::uint32_t Pause(std::uint32_t mode) {
 }
 
 const char* StatusText(std::uint32_t mode) {
-    return IsMode(mode) ? kStatusTexts[mode - kNone] : kStatusTexts[0];
+    return IsValid(mode) ? kStatusTexts[mode - kNone] : kStatusTexts[0];
 }
 } // namespace QXViewerTransport

@@ -241,10 +241,10 @@ bool CQXStorageDeviceManager::IsCommandWaiting() const {
 
 void CQXStorageDeviceManager::OnCommand(const Command* command) {
     const std::uint32_t mode = command->code;
-    if (!QXPlayMode::IsMode(mode) || mode == m_playMode)
+    if (!QXPlayMode::IsValid(mode) || mode == m_playMode)
         return;
     m_playMode = mode;
-    if (mode == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kKeepPosition) {
+    if (mode == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget) {
         m_source.device->SeekPacket(command->parameter1);
         m_reader.Seek(command->parameter1);
         m_cycleCounter = 0;
@@ -260,8 +260,8 @@ int CQXStorageDeviceManager::SkipCount(std::uint32_t mode) {
         skip = cycleStart ? kStepBack * channels : kStepBack;
     } else if (mode >= QXPlayMode::kRewind2 && mode <= QXPlayMode::kRewind64) {
         skip = cycleStart ? -kRewindCycles[mode - QXPlayMode::kRewind2] * channels : kStepBack;
-    } else if (mode >= QXPlayMode::kForward8 && mode <= QXPlayMode::kForward32) {
-        skip = cycleStart ? kForwardCycles[mode - QXPlayMode::kForward8] * channels : 0;
+    } else if (mode >= QXPlayMode::kFastForward8 && mode <= QXPlayMode::kFastForward32) {
+        skip = cycleStart ? kForwardCycles[mode - QXPlayMode::kFastForward8] * channels : 0;
     }
     if (skip != 0 && skip % channels == 0)
         m_cycleCounter = 0;
@@ -342,7 +342,7 @@ void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mod
     if (unitMs == 0 || m_lastFrameTick == 0)
         return;
     std::uint32_t waitMs = (m_reader.GetPacket().GetIntervalCode() + 1u) * unitMs;
-    if (mode == QXPlayMode::kForward2)
+    if (mode == QXPlayMode::kFastForward2)
         waitMs /= 2;
     else if (mode != QXPlayMode::kPlay && mode != QXPlayMode::kReverse)
         return;

@@ -92,7 +92,7 @@ public:
     // the mode is "none".
     void StopStreaming();
     // Queues a mode change unless `mode` is the current mode or "none". For "onef" the
-    // parameter is the packet to go to, or QXPlayMode::kKeepPosition.
+    // parameter is the packet to go to, or QXPlayMode::kNoTarget.
     void SetPlayMode(std::uint32_t mode, std::uint32_t parameter);
     std::uint32_t GetPlayMode() const { return m_playMode; }
     const char* GetPlayModeName() const { return QXPlayMode::Name(m_playMode); }

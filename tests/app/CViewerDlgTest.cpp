@@ -157,8 +157,8 @@ TEST_F(ViewerWindowTest, ArrowKeysAndSpaceChangeTheDeviceMode) {
     OpenPlaying();
     PauseInTheMiddle();
     const std::pair<int, std::uint32_t> steps[] = {
-        {Qt::Key_Space, kPlay},   {Qt::Key_Right, kForward2}, {Qt::Key_Left, kPlay},
-        {Qt::Key_Left, kReverse}, {Qt::Key_Right, kPlay},     {Qt::Key_Space, kPause},
+        {Qt::Key_Space, kPlay},   {Qt::Key_Right, kFastForward2}, {Qt::Key_Left, kPlay},
+        {Qt::Key_Left, kReverse}, {Qt::Key_Right, kPlay},         {Qt::Key_Space, kPause},
         {Qt::Key_Left, kReverse}, {Qt::Key_Space, kPause},
     };
     for (const auto& [key, mode] : steps)

@@ -19,20 +19,22 @@ std::vector<std::uint32_t> Presses(std::uint32_t (*command)(std::uint32_t), std:
 
 TEST(QXViewerTransport, ForwardCyclesToX10AndReverseToX16ThenBackToTheirPlayModes) {
     EXPECT_EQ(Presses(QXViewerTransport::FastForward, kPlay, 5),
-              (std::vector<std::uint32_t>{kForward2, kForward4, kForward8, kForward16, kPlay}));
+              (std::vector<std::uint32_t>{kFastForward2, kFastForward4, kFastForward8,
+                                          kFastForward16, kPlay}));
     EXPECT_EQ(Presses(QXViewerTransport::FastReverse, kPlay, 7),
               (std::vector<std::uint32_t>{kReverse, kRewind2, kRewind4, kRewind8, kRewind16,
                                           kRewind32, kReverse}));
 }
 
 TEST(QXViewerTransport, TheOppositeDirectionSlowsAFastModeDownOneStep) {
-    EXPECT_EQ(Presses(QXViewerTransport::FastReverse, kForward32, 5),
-              (std::vector<std::uint32_t>{kForward16, kForward8, kForward4, kForward2, kPlay}));
+    EXPECT_EQ(Presses(QXViewerTransport::FastReverse, kFastForward32, 5),
+              (std::vector<std::uint32_t>{kFastForward16, kFastForward8, kFastForward4,
+                                          kFastForward2, kPlay}));
     EXPECT_EQ(Presses(QXViewerTransport::FastForward, kRewind32, 5),
               (std::vector<std::uint32_t>{kRewind16, kRewind8, kRewind4, kRewind2, kPlay}));
     // The fastest modes are never entered from the keys; from them one press goes to play.
-    EXPECT_EQ(QXViewerTransport::FastForward(kForward64), kPlay);
-    EXPECT_EQ(QXViewerTransport::FastReverse(kForward64), kReverse);
+    EXPECT_EQ(QXViewerTransport::FastForward(kFastForward64), kPlay);
+    EXPECT_EQ(QXViewerTransport::FastReverse(kFastForward64), kReverse);
     EXPECT_EQ(QXViewerTransport::FastForward(kRewind64), kPlay);
     EXPECT_EQ(QXViewerTransport::FastReverse(kRewind64), kReverse);
 }
@@ -55,8 +57,8 @@ TEST(QXViewerTransport, StatusTexts) {
     EXPECT_STREQ(QXViewerTransport::StatusText(kNone), "Not Playing");
     EXPECT_STREQ(QXViewerTransport::StatusText(kOneForward), "Pause");
     EXPECT_STREQ(QXViewerTransport::StatusText(kPlay), "Playing");
-    EXPECT_STREQ(QXViewerTransport::StatusText(kForward16), "FF x 10");
-    EXPECT_STREQ(QXViewerTransport::StatusText(kForward32), "FF x 16");
+    EXPECT_STREQ(QXViewerTransport::StatusText(kFastForward16), "FF x 10");
+    EXPECT_STREQ(QXViewerTransport::StatusText(kFastForward32), "FF x 16");
     EXPECT_STREQ(QXViewerTransport::StatusText(kRewind16), "REW x10");
     EXPECT_STREQ(QXViewerTransport::StatusText(kRewind32), "REW x 16");
     EXPECT_STREQ(QXViewerTransport::StatusText(kPause), "Pause");

@@ -34,7 +34,7 @@ protected:
     void StartIn(std::uint32_t mode) {
         ASSERT_EQ(m_manager->StartStreaming(0), 1);
         if (mode != kPlay)
-            m_manager->PostCommand(mode, kKeepPosition, 0);
+            m_manager->PostCommand(mode, kNoTarget, 0);
     }
 
     std::vector<std::uint32_t> ModeChanges() const {
@@ -159,7 +159,7 @@ TEST_F(PlaybackTest, PlayPacesSeventeenSliceFramesAtTheirIntervalOf25MsUnits) {
 }
 
 TEST_F(PlaybackTest, Forward2PacesAtHalfTheInterval) {
-    ExpectPacing(14, 5, kForward2, 6 * 33 / 2);
+    ExpectPacing(14, 5, kFastForward2, 6 * 33 / 2);
 }
 
 TEST_F(PlaybackTest, FirstFrameAfterTheStartIsNotDelayedAndGivesTheStandard) {
@@ -181,7 +181,7 @@ TEST_F(PlaybackTest, Forward64ShowsEveryFrameWithoutWaitingAndPlaysNoSound) {
     options.audio = true;
     options.padFrames = true;
     Open(options);
-    StartIn(kForward64);
+    StartIn(kFastForward64);
     // With sound recorded between the frames the backward step after the end may run back to
     // the start (its reads meet sound before a frame); only the forward run counts here.
     ASSERT_TRUE(WaitFor([this] {
@@ -213,7 +213,7 @@ TEST_F(PlaybackTest, Rewind64GoesBack268FrameStartsPerCycleAndStopsAtPacket0) {
     ASSERT_TRUE(WaitForModeChanges({kPlay, kPause, kOneForward, kPause}));
     EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{790, 791, 792, 793}));
 
-    m_manager->SetPlayMode(kRewind64, kKeepPosition);
+    m_manager->SetPlayMode(kRewind64, kNoTarget);
     ASSERT_TRUE(
         WaitForModeChanges({kPlay, kPause, kOneForward, kPause, kRewind64, kOneForward, kPause}));
     // A cycle start skips back 67 cycles of four frames (the frame shown last included), the
@@ -231,7 +231,7 @@ TEST_F(PlaybackTest, ReverseReachingPacket0ShowsTheFirstCycleThenPauses) {
     ASSERT_TRUE(WaitForModeChanges({kPlay, kPause}));
     m_manager->SetPlayMode(kOneForward, StartPacket(9));
     ASSERT_TRUE(WaitForModeChanges({kPlay, kPause, kOneForward, kPause}));
-    m_manager->SetPlayMode(kReverse, kKeepPosition);
+    m_manager->SetPlayMode(kReverse, kNoTarget);
     ASSERT_TRUE(
         WaitForModeChanges({kPlay, kPause, kOneForward, kPause, kReverse, kOneForward, kPause}));
     EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{9, 10, 11, 12, 5, 4, 3, 2, 0, 1, 2, 3}));

@@ -227,10 +227,10 @@ DvrRecorder::Result DvrRecorder::Record() {
             std::array<std::uint8_t, CQX4KPacket::kSize> packet{};
             const QXTimestamp time =
                 TimestampAt(start, static_cast<long long>(audioPackets + 1) * 500);
-            // The audio mark (bit 7 of byte 0) is set after the time, which overwrites byte 0.
+            // Bit 7 of byte 0 marks audio; bytes 1-5 carry the time when the recorder writes it.
             if (o.audioTime)
                 time.ToBytes(packet.data());
-            packet[0] |= 0x80;
+            packet[0] = static_cast<std::uint8_t>(0x80 | (o.audioTime ? time.year : 0));
             packet[6] = CQX4KPacket::kAudioMarker;
             packet[7] = kAudioChannelByte;
             // On the disk the samples are in recording order; after the reader's word exchange
