@@ -1,5 +1,6 @@
 #include "CViewerDlg.h"
 #include "KWQtPlatform.h"
+#include "KWSignalWatcher.h"
 
 #include <QApplication>
 
@@ -8,6 +9,8 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Quadview");
     KWInstallQtPlatform();
     CViewerDlg dialog;
-    dialog.show();
-    return app.exec();
+    // An interrupt or termination request closes the window as its Close does.
+    KWSignalWatcher closeOnSignal([&dialog] { dialog.close(); });
+    dialog.exec();
+    return 0;
 }

@@ -1,10 +1,35 @@
 #include "CQXStorageDeviceManager.h"
 
+#include "CKWWaveManager.h"
+#include "CQXScreenManager4.h"
+#include "KWTick.h"
+#include "QXChannelSet.h"
+
+#include <algorithm>
+
 namespace {
 constexpr std::uint8_t kNoDevice = 0xFF;
-}
 
-CQXStorageDeviceManager::CQXStorageDeviceManager(KWDriveList drives) {
+// Frame geometry (slices per frame) of the two video standards and the unit of their frame
+// interval codes.
+constexpr std::uint8_t kNtscSlices = 14;
+constexpr std::uint8_t kPalSlices = 17;
+constexpr std::uint32_t kNtscUnitMs = 33;
+constexpr std::uint32_t kPalUnitMs = 25;
+
+// Backward steps go back two frame starts (a cycle start two per channel) to show the frame
+// before the last one shown.
+constexpr int kStepBack = -2;
+// Frame starts skipped at a cycle start, in channel cycles, by fast mode.
+constexpr int kRewindCycles[] = {3, 5, 9, 17, 33, 67}; // rew2 .. rew64
+constexpr int kForwardCycles[] = {1, 2, 3};            // ff8 .. ff32
+} // namespace
+
+CQXStorageDeviceManager::CQXStorageDeviceManager(KWDriveList drives)
+    : m_reader(m_source, [this] {
+          m_readInterrupted = IsCommandWaiting();
+          return m_readInterrupted;
+      }) {
     m_className = "CQXStorageDeviceManager";
     auto shared = std::make_shared<const KWDriveList>(std::move(drives));
     for (auto& device : m_devices) {
@@ -14,6 +39,7 @@ CQXStorageDeviceManager::CQXStorageDeviceManager(KWDriveList drives) {
 }
 
 CQXStorageDeviceManager::~CQXStorageDeviceManager() {
+    StopStreaming();
     // Stop every device first, so that none is still notifying this object.
     for (auto& device : m_devices)
         device.Close();
@@ -160,4 +186,184 @@ void CQXStorageDeviceManager::RemoveListenerObject(CKWObject* object) {
     CKWThread::RemoveListenerObject(object);
     for (auto& device : m_devices)
         device.RemoveListenerObject(object);
+}
+
+int CQXStorageDeviceManager::SelectedDeviceSource::ReadPacket(std::uint32_t index,
+                                                              CQX4KPacket& packet) {
+    return device ? device->ReadPacket(index, packet) : 0;
+}
+
+std::uint32_t CQXStorageDeviceManager::SelectedDeviceSource::GetStreamLength() const {
+    return device ? device->GetStreamLength() : 0;
+}
+
+int CQXStorageDeviceManager::StartStreaming(std::uint8_t n) {
+    const std::uint8_t index = GetFormattedDevice(n);
+    // The reader's device must not change under a running worker.
+    if (index == kNoDevice || !m_devices[index].IsFormatted() || IsRunning())
+        return 0;
+    m_selected = n;
+    m_source.device = &m_devices[index];
+    m_reader.Seek(m_source.device->GetPosition());
+    if (!Start(0)) {
+        m_selected = kNoSelection;
+        m_source.device = nullptr;
+        return 0;
+    }
+    PostCommand(QXPlayMode::kPlay, 0, 0);
+    PostToListeners(kMessageDeviceOpened, 0, 0);
+    return 1;
+}
+
+void CQXStorageDeviceManager::StopStreaming() {
+    std::int32_t exitCode = 0;
+    if (!Stop(exitCode, kStopTimeoutMs))
+        Terminate(1, 0);
+    m_selected = kNoSelection;
+    m_source.device = nullptr;
+    m_playMode = QXPlayMode::kNone;
+}
+
+void CQXStorageDeviceManager::SetPlayMode(std::uint32_t mode, std::uint32_t parameter) {
+    if (mode == m_playMode || mode == QXPlayMode::kNone)
+        return;
+    PostCommand(mode, parameter, 0);
+}
+
+std::uint8_t CQXStorageDeviceManager::GetCurrentDeviceIndex() const {
+    const std::uint8_t selected = m_selected;
+    return selected == kNoSelection ? kNoSelection : GetFormattedDevice(selected);
+}
+
+bool CQXStorageDeviceManager::IsCommandWaiting() const {
+    return GetQueuedCommandCount() != 0 || IsTerminateRequested();
+}
+
+void CQXStorageDeviceManager::OnCommand(const Command* command) {
+    const std::uint32_t mode = command->code;
+    if (!QXPlayMode::IsValid(mode) || mode == m_playMode)
+        return;
+    m_playMode = mode;
+    if (mode == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget) {
+        m_source.device->SeekPacket(command->parameter1);
+        m_reader.Seek(command->parameter1);
+        m_cycleCounter = 0;
+    }
+    SendToListeners(kMessageModeChanged, mode, 0);
+}
+
+int CQXStorageDeviceManager::SkipCount(std::uint32_t mode) {
+    const int channels = m_channelCount;
+    const bool cycleStart = m_cycleCounter == 0;
+    int skip = 0;
+    if (mode == QXPlayMode::kOneReverse || mode == QXPlayMode::kReverse) {
+        skip = cycleStart ? kStepBack * channels : kStepBack;
+    } else if (mode >= QXPlayMode::kRewind2 && mode <= QXPlayMode::kRewind64) {
+        skip = cycleStart ? -kRewindCycles[mode - QXPlayMode::kRewind2] * channels : kStepBack;
+    } else if (mode >= QXPlayMode::kFastForward8 && mode <= QXPlayMode::kFastForward32) {
+        skip = cycleStart ? kForwardCycles[mode - QXPlayMode::kFastForward8] * channels : 0;
+    }
+    if (skip != 0 && skip % channels == 0)
+        m_cycleCounter = 0;
+    return skip;
+}
+
+void CQXStorageDeviceManager::OnProcess() {
+    const std::uint32_t mode = m_playMode;
+    if (mode == QXPlayMode::kNone || mode == QXPlayMode::kPause) {
+        m_cycleCounter = 0;
+        KWSleep(1);
+        return;
+    }
+    m_readInterrupted = false;
+    const int result = ReadFrame(SkipCount(mode), mode);
+    PostToListeners(kMessageDevicePosition, 0, m_source.device->GetPosition());
+    // The reader gave up waiting for a frame's release: the waiting command goes first, and the
+    // read resumes where it stopped at the next step.
+    if (m_readInterrupted)
+        return;
+
+    if (result == CQXFrameReader::kAudio && mode == QXPlayMode::kPlay) {
+        DeliverAudioFrame(m_audioFrame);
+    } else if (result == CQXFrameReader::kVideo) {
+        DeliverVideoFrame(*m_reader.GetCompletedFrame(), m_reader.GetCompletedPacket());
+    } else if (result == CQXFrameReader::kNothing) {
+        // Pushed commands run before anything queued: the start shows its first cycle (onef
+        // with parameter 0 goes to packet 0), the end steps back one cycle.
+        if (m_reader.IsAtStart())
+            PushFrontCommand(QXPlayMode::kOneForward);
+        else if (m_reader.IsAtEnd())
+            PushFrontCommand(QXPlayMode::kOneReverse);
+        m_reader.ResetFill();
+    } else {
+        PostToListeners(kMessageAudioSkipped, 0, 0);
+    }
+    // A single step ends with the frame that completes a channel cycle. Only a frame can end
+    // it: an audio packet read first must not end the step before anything was shown.
+    if (result == CQXFrameReader::kVideo && m_cycleCounter == 0 &&
+        (mode == QXPlayMode::kOneForward || mode == QXPlayMode::kOneReverse))
+        PushFrontCommand(QXPlayMode::kPause);
+}
+
+int CQXStorageDeviceManager::ReadFrame(int skip, std::uint32_t mode) {
+    const int result = m_reader.ReadFrame(skip);
+    if (result == CQXFrameReader::kAudio) {
+        m_audioFrame.LoadPacket(m_reader.GetPacket());
+        return result;
+    }
+    if (result != CQXFrameReader::kVideo)
+        return result;
+    CountCycle();
+    Pace(*m_reader.GetCompletedFrame(), mode);
+    const std::uint32_t now = KWGetTickCount();
+    m_lastFrameTick = now != 0 ? now : 1;
+    return result;
+}
+
+void CQXStorageDeviceManager::CountCycle() {
+    ++m_cycleCounter;
+    // A set without channel bits counts as one channel, so that backward skips stay backward.
+    m_channelCount = static_cast<std::uint8_t>(
+        std::max(1, QXChannelSet::Count(m_reader.GetPacket().GetChannelSet())));
+    if (m_cycleCounter >= m_channelCount)
+        m_cycleCounter = 0;
+}
+
+void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mode) {
+    std::uint32_t unitMs = 0;
+    if (frame.GetSliceCount() == kNtscSlices) {
+        unitMs = kNtscUnitMs;
+        m_videoStandard = kStandardNtsc;
+    } else if (frame.GetSliceCount() == kPalSlices) {
+        unitMs = kPalUnitMs;
+        m_videoStandard = kStandardPal;
+    }
+    // The first frame after the start is not delayed.
+    if (unitMs == 0 || m_lastFrameTick == 0)
+        return;
+    std::uint32_t waitMs = (m_reader.GetPacket().GetIntervalCode() + 1u) * unitMs;
+    if (mode == QXPlayMode::kFastForward2)
+        waitMs /= 2;
+    else if (mode != QXPlayMode::kPlay && mode != QXPlayMode::kReverse)
+        return;
+    // A waiting command cuts the wait short; the frame is still shown.
+    while (KWTicksSince(m_lastFrameTick, KWGetTickCount()) < waitMs && !IsCommandWaiting())
+        KWSleep(1);
+}
+
+void CQXStorageDeviceManager::DeliverVideoFrame(CQXVideoFrame& frame, std::uint32_t) {
+    if (m_screenManager)
+        m_screenManager->SubmitFrame(&frame);
+    else
+        frame.Reset();
+}
+
+void CQXStorageDeviceManager::DeliverAudioFrame(CQXAudioFrame& frame) {
+    if (!m_waveManager)
+        return;
+    while (!m_waveManager->Play(frame, true)) {
+        if (IsCommandWaiting())
+            return;
+        KWSleep(1);
+    }
 }

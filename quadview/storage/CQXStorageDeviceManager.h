@@ -1,7 +1,10 @@
 #pragma once
 #include "CKWThread.h"
+#include "CQXAudioFrame.h"
+#include "CQXFrameReader.h"
 #include "CQXStorageDevice.h"
 #include "KWDriveList.h"
+#include "QXPlayMode.h"
 
 #include <array>
 #include <atomic>
@@ -16,11 +19,32 @@ class CQXMysFileManager;
 
 // The table of the machine's drives as DVR storage devices: opens every drive, keeps the list of
 // those that hold a recorded stream, and passes its listeners on to every device so that a
-// window listening here hears the devices' notifications too. Playback of the selected device's
-// stream runs on this object's worker thread.
+// window listening here hears the devices' notifications too.
+//
+// Playback of the selected device's stream runs on this object's worker thread, one frame per
+// step, in the play mode the owner chooses (QXPlayMode); mode changes are queued commands, so
+// they take effect between steps. Completed video frames go to the screen manager without
+// copying (it resets them when drawn, which hands them back to the reader); audio read in
+// "play" goes to the wave manager. Posts to its listeners:
+//   kMessageDeviceOpened (0, 0)          streaming started
+//   kMessageModeChanged (mode, 0)        the play mode changed (sent, not posted)
+//   kMessageAudioSkipped (0, 0)          an audio packet was read while the mode is not "play"
+//   kMessageDevicePosition (0, position) after every frame read
+//
+// The video standard (0 NTSC, 1 PAL) follows the frames' geometry: every frame of 14 slices
+// makes it NTSC, every frame of 17 slices PAL, the first frame after a start included; a stream
+// of other geometries keeps the standard it had, NTSC from construction.
 class CQXStorageDeviceManager : public CKWThread {
 public:
     static constexpr std::uint8_t kMaxDevices = 32;
+    static constexpr std::uint8_t kNoSelection = 0xFF;
+    static constexpr std::uint32_t kMessageDeviceOpened = 0x1480;
+    static constexpr std::uint32_t kMessageModeChanged = 0x1481;
+    static constexpr std::uint32_t kMessageAudioSkipped = 0x1482;
+    static constexpr std::uint32_t kMessageDevicePosition = 0x1483;
+    static constexpr std::int32_t kStopTimeoutMs = 100;
+    static constexpr std::uint32_t kStandardNtsc = 0;
+    static constexpr std::uint32_t kStandardPal = 1;
 
     // The drives to open; the system's drive list by default.
     explicit CQXStorageDeviceManager(KWDriveList drives = KWSystemDriveList());
@@ -61,14 +85,61 @@ public:
     // Rebuilds the formatted list when a device's scan has ended.
     void OnListenerPost(std::uint32_t message, KWWParam wParam, KWLParam lParam) override;
 
+    // Plays the n-th formatted device from its position: starts the worker in "play" and posts
+    // kMessageDeviceOpened. 0 when there is no such device or a stream is already playing.
+    int StartStreaming(std::uint8_t n);
+    // Stops the worker (forcing it after kStopTimeoutMs); no device is selected afterwards and
+    // the mode is "none".
+    void StopStreaming();
+    // Queues a mode change unless `mode` is the current mode or "none". For "onef" the
+    // parameter is the packet to go to, or QXPlayMode::kNoTarget.
+    void SetPlayMode(std::uint32_t mode, std::uint32_t parameter);
+    std::uint32_t GetPlayMode() const { return m_playMode; }
+    const char* GetPlayModeName() const { return QXPlayMode::Name(m_playMode); }
+    bool IsPlayModeSet() const { return QXPlayMode::IsSet(m_playMode); }
+    // The selected entry of the formatted list, kNoSelection when none.
+    std::uint8_t GetSelected() const { return m_selected; }
+    // The device index of the selected device, kNoSelection when none.
+    std::uint8_t GetCurrentDeviceIndex() const;
+    std::uint32_t GetVideoStandard() const { return m_videoStandard; }
+
 protected:
+    void OnProcess() override;
+    void OnCommand(const Command* command) override;
+
+    // Hands a completed video frame (completed in packet `packet`) to the screen manager, which
+    // releases it when it has drawn it; without a screen manager it is released at once. Stream
+    // capture taps the frames here.
+    virtual void DeliverVideoFrame(CQXVideoFrame& frame, std::uint32_t packet);
+    // Hands an audio frame read in "play" to the wave manager with its byte pairs exchanged
+    // back, offering it every millisecond until it is taken; gives up when a command or the
+    // stop is waiting. Stream capture taps the frames here.
+    virtual void DeliverAudioFrame(CQXAudioFrame& frame);
+
     CQXScreenManager4* m_screenManager = nullptr;
     CKWWaveManager* m_waveManager = nullptr;
     CQXMysFileManager* m_mysFileManager = nullptr;
 
 private:
+    // The reader's view of the selected device; set only while the worker is stopped.
+    class SelectedDeviceSource : public CQXPacketSource {
+    public:
+        int ReadPacket(std::uint32_t index, CQX4KPacket& packet) override;
+        std::uint32_t GetStreamLength() const override;
+        CQXStorageDevice* device = nullptr;
+    };
+
     void RebuildFormattedList();
     const CQXStorageDevice* Device(std::uint8_t index) const;
+
+    // One read of the stream after skipping `skip` frame starts: CQXFrameReader's results,
+    // with the channel cycle counted and the frame paced.
+    int ReadFrame(int skip, std::uint32_t mode);
+    int SkipCount(std::uint32_t mode);
+    void CountCycle();
+    void Pace(const CQXVideoFrame& frame, std::uint32_t mode);
+    // True while a command (a mode change, the stop) or termination waits for the step to end.
+    bool IsCommandWaiting() const;
 
     // Read by the devices' workers when they rebuild the formatted list.
     std::atomic<std::uint8_t> m_deviceCount{0};
@@ -76,4 +147,17 @@ private:
     mutable std::mutex m_formattedLock;
     std::uint8_t m_formattedCount = 0;
     std::array<std::uint8_t, kMaxDevices> m_formatted{};
+
+    // Playback state. The cycle fields, the tick and the reader belong to the worker.
+    SelectedDeviceSource m_source;
+    CQXFrameReader m_reader;
+    CQXAudioFrame m_audioFrame;
+    std::atomic<std::uint32_t> m_videoStandard{kStandardNtsc};
+    std::atomic<std::uint32_t> m_playMode{QXPlayMode::kNone};
+    std::atomic<std::uint8_t> m_selected{kNoSelection};
+    std::uint8_t m_channelCount = 1;
+    std::uint8_t m_cycleCounter = 0;
+    std::uint32_t m_lastFrameTick = 0;
+    // Set when the reader gave up waiting for a frame's release because a command waits.
+    bool m_readInterrupted = false;
 };
