@@ -1,7 +1,9 @@
 #include "CQXStorageDeviceManager.h"
 
 #include "CKWWaveManager.h"
+#include "CQXMysFileManager.h"
 #include "CQXScreenManager4.h"
+#include "KWMailbox.h"
 #include "KWTick.h"
 #include "QXChannelSet.h"
 
@@ -351,19 +353,50 @@ void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mod
         KWSleep(1);
 }
 
+// The capture copies the frame before the screen manager gets it: once queued, the screen
+// manager may draw and release it at any moment (or release it at once when its queue is full),
+// and a released frame would be refused by the recorder and lost from the capture.
 void CQXStorageDeviceManager::DeliverVideoFrame(CQXVideoFrame& frame, std::uint32_t) {
+    if (m_mysFileManager)
+        m_mysFileManager->WriteVideo(frame);
     if (m_screenManager)
         m_screenManager->SubmitFrame(&frame);
     else
         frame.Reset();
 }
 
+// The recorder stores samples in recording order: the wave manager exchanges the byte pairs
+// back when it takes the frame. With the sound off (no open output) the capture still gets the
+// sound, exchanged here.
 void CQXStorageDeviceManager::DeliverAudioFrame(CQXAudioFrame& frame) {
-    if (!m_waveManager)
-        return;
-    while (!m_waveManager->Play(frame, true)) {
-        if (IsCommandWaiting())
-            return;
-        KWSleep(1);
+    if (m_waveManager && m_waveManager->IsOpen()) {
+        while (!m_waveManager->Play(frame, true)) {
+            if (IsCommandWaiting())
+                return;
+            KWSleep(1);
+        }
+    } else {
+        QXExchangeBytes(frame.GetData(), frame.GetLength());
     }
+    if (m_mysFileManager)
+        m_mysFileManager->WriteAudio(frame);
+}
+
+int CQXStorageDeviceManager::StartCapture(const std::string& directory) {
+    if (m_playMode != QXPlayMode::kPause || !m_mysFileManager)
+        return 0;
+    if (m_mysFileManager->IsPlaying())
+        m_mysFileManager->ClosePlayer();
+    m_mysFileManager->OpenRecorder(directory.c_str(), m_videoStandard);
+    SetPlayMode(QXPlayMode::kPlay, QXPlayMode::kNoTarget);
+    return 1;
+}
+
+void CQXStorageDeviceManager::StopCapture() {
+    SetPlayMode(QXPlayMode::kPause, QXPlayMode::kNoTarget);
+    // Without a running reader no mode change can take effect, and none is needed.
+    KWWaitDeliveringSends(KWEvent::kInfinite,
+                          [this] { return m_playMode == QXPlayMode::kPause || !IsRunning(); });
+    if (m_mysFileManager)
+        m_mysFileManager->CloseRecorder();
 }

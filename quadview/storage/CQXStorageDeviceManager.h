@@ -103,17 +103,25 @@ public:
     std::uint8_t GetCurrentDeviceIndex() const;
     std::uint32_t GetVideoStandard() const { return m_videoStandard; }
 
+    // Stream capture into MYS files, only from "pause": closes a MYS file that is playing,
+    // opens the recorder on `directory` with the stream's video standard and plays. 0 when the
+    // stream is not paused or there is no MYS file manager.
+    int StartCapture(const std::string& directory);
+    // Pauses the stream, waits until the pause has taken effect and closes the recorder, which
+    // writes everything it has taken.
+    void StopCapture();
+
 protected:
     void OnProcess() override;
     void OnCommand(const Command* command) override;
 
-    // Hands a completed video frame (completed in packet `packet`) to the screen manager, which
-    // releases it when it has drawn it; without a screen manager it is released at once. Stream
-    // capture taps the frames here.
+    // Hands a completed video frame (completed in packet `packet`) to the stream capture and to
+    // the screen manager, which releases it when it has drawn it; without a screen manager it is
+    // released at once.
     virtual void DeliverVideoFrame(CQXVideoFrame& frame, std::uint32_t packet);
     // Hands an audio frame read in "play" to the wave manager with its byte pairs exchanged
-    // back, offering it every millisecond until it is taken; gives up when a command or the
-    // stop is waiting. Stream capture taps the frames here.
+    // back, offering it every millisecond until it is taken (gives up when a command or the
+    // stop is waiting), then to the stream capture.
     virtual void DeliverAudioFrame(CQXAudioFrame& frame);
 
     CQXScreenManager4* m_screenManager = nullptr;
