@@ -93,9 +93,8 @@ void CAvToAviDialog::BrowseInput() {
 
 void CAvToAviDialog::BrowseOutput() {
     const QString chosen = KWShowFileDialog(
-        this,
-        KWFileDialogRequest{KWFileDialogKind::Save, kOutputCaption, kProposedOutput, kOutputFilter,
-                            {}});
+        this, KWFileDialogRequest{
+                  KWFileDialogKind::Save, kOutputCaption, kProposedOutput, kOutputFilter, {}});
     if (!chosen.isEmpty()) {
         m_output->setText(chosen);
     }

@@ -76,9 +76,9 @@ struct ButtonItem {
 
 // The play buttons in their order in the strip.
 const ButtonItem kPlayButtons[] = {
-    {CPlayerDlg::kIdLoadFile, "Load File"},      {CPlayerDlg::kIdFastReverse, "Fast Reverse Play"},
-    {CPlayerDlg::kIdReverse, "Reverse Play"},    {CPlayerDlg::kIdPlay, "Play"},
-    {CPlayerDlg::kIdPause, "Pause"},             {CPlayerDlg::kIdFastForward, "Fast Forward Play"},
+    {CPlayerDlg::kIdLoadFile, "Load File"},   {CPlayerDlg::kIdFastReverse, "Fast Reverse Play"},
+    {CPlayerDlg::kIdReverse, "Reverse Play"}, {CPlayerDlg::kIdPlay, "Play"},
+    {CPlayerDlg::kIdPause, "Pause"},          {CPlayerDlg::kIdFastForward, "Fast Forward Play"},
     {CPlayerDlg::kIdSnapshot, "SnapShot"},
 };
 
@@ -207,11 +207,16 @@ void CPlayerDlg::BuildMenu() {
     m_actions[kCmdEnglish]->setChecked(true);
 
     const std::pair<int, void (CPlayerDlg::*)()> handlers[] = {
-        {kCmdOpenFile, &CPlayerDlg::OnOpenFile},   {kCmdSetting, &CPlayerDlg::OnSetting},
-        {kCmdToAvi, &CPlayerDlg::OnToAvi},         {kCmdExit, &CPlayerDlg::OnExit},
-        {kCmdFastReverse, &CPlayerDlg::OnFastReverse}, {kCmdReverse, &CPlayerDlg::OnReverse},
-        {kCmdPlay, &CPlayerDlg::OnPlay},           {kCmdPause, &CPlayerDlg::OnPause},
-        {kCmdFastForward, &CPlayerDlg::OnFastForward}, {kCmdSnapshot, &CPlayerDlg::OnSnapshot},
+        {kCmdOpenFile, &CPlayerDlg::OnOpenFile},
+        {kCmdSetting, &CPlayerDlg::OnSetting},
+        {kCmdToAvi, &CPlayerDlg::OnToAvi},
+        {kCmdExit, &CPlayerDlg::OnExit},
+        {kCmdFastReverse, &CPlayerDlg::OnFastReverse},
+        {kCmdReverse, &CPlayerDlg::OnReverse},
+        {kCmdPlay, &CPlayerDlg::OnPlay},
+        {kCmdPause, &CPlayerDlg::OnPause},
+        {kCmdFastForward, &CPlayerDlg::OnFastForward},
+        {kCmdSnapshot, &CPlayerDlg::OnSnapshot},
         {kCmdAbout, &CPlayerDlg::OnAbout}};
     for (const auto& [command, handler] : handlers) {
         connect(m_actions[command], &QAction::triggered, this, handler);
@@ -422,8 +427,8 @@ void CPlayerDlg::RestoreWindow() {
 
 void CPlayerDlg::OnOpenFile() {
     const QString path = KWShowFileDialog(
-        this, KWFileDialogRequest{KWFileDialogKind::Open, kOpenCaption, {}, kOpenFilter,
-                                  kOpenSuffix});
+        this,
+        KWFileDialogRequest{KWFileDialogKind::Open, kOpenCaption, {}, kOpenFilter, kOpenSuffix});
     if (!path.isEmpty()) {
         OpenPath(path);
     }

@@ -4,7 +4,6 @@
 #include <QPainterPath>
 #include <QPixmap>
 
-
 namespace CPlayerIcons {
 namespace {
 const QColor kActive(36, 140, 60);
