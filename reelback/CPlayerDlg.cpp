@@ -40,6 +40,7 @@ constexpr const char* kOpenFailedText = "The file cannot be played:\n%1";
 constexpr const char* kSnapshotCaption = "SnapShot";
 constexpr const char* kSnapshotFailedText = "The snapshot could not be saved as\n%1";
 constexpr const char* kBlank = " ";
+constexpr const char* kWidestStatus = "Reverse ";
 
 // Snapshot arguments of the component: JPEG, natural size, best quality.
 constexpr int kSnapshotFormat = 1;
@@ -282,6 +283,8 @@ QWidget* CPlayerDlg::BuildStrip() {
     m_totalTime = MakeLabel(kIdTotalTime, kTotalTimeLabel + TimeText(0));
     m_status = MakeLabel(kIdStatus, kNoFile);
     m_status->setAlignment(Qt::AlignCenter);
+    // As wide as the longest status text, so that the strip does not shift when it changes.
+    m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(kWidestStatus));
     m_filePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(0);

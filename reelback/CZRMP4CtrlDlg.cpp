@@ -5,6 +5,7 @@
 #include <QCloseEvent>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScreen>
 
 namespace {
 constexpr int kNormalStep = 1;
@@ -113,7 +114,12 @@ void CZRMP4CtrlDlg::Detach() {
     if (IsDetached()) {
         return;
     }
+    QScreen* screen = window()->screen();
     setParent(nullptr, Qt::Window);
+    // Placed over the whole screen also where no window manager honours full screen.
+    if (screen != nullptr) {
+        setGeometry(screen->geometry());
+    }
     showFullScreen();
     setFocus();
 }
