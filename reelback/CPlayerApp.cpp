@@ -6,6 +6,7 @@
 #include <QLocalSocket>
 #include <QStandardPaths>
 
+#include <cstdio>
 #include <unistd.h>
 
 namespace {
@@ -34,25 +35,33 @@ QString CPlayerApp::CommandLineText(const QStringList& arguments) {
     return arguments.mid(1).join(' ');
 }
 
-bool CPlayerApp::AskRunningInstance() {
+// No instance: nothing at the path, or a socket that refuses (left by a player that did not end
+// cleanly). Anything else may be a running player that did not answer in time.
+CPlayerApp::Answer CPlayerApp::AskRunningInstance() {
     QLocalSocket socket;
     socket.connectToServer(m_path);
     if (!socket.waitForConnected(kConnectTimeoutMs)) {
-        return false;
+        const auto error = socket.error();
+        return error == QLocalSocket::ServerNotFoundError ||
+                       error == QLocalSocket::ConnectionRefusedError
+                   ? Answer::NoInstance
+                   : Answer::Unknown;
     }
     socket.write(&kRestoreRequest, 1);
     socket.waitForBytesWritten(kConnectTimeoutMs);
     socket.disconnectFromServer();
-    return true;
+    return Answer::Restored;
 }
 
-// A socket left behind by a player that did not end cleanly answers no one and is replaced.
-bool CPlayerApp::BecomeInstance() {
+bool CPlayerApp::BecomeInstance(bool replaceLeftOver) {
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &CPlayerApp::OnNewConnection);
     if (m_server->listen(m_path)) {
         return true;
+    }
+    if (!replaceLeftOver) {
+        return false;
     }
     QLocalServer::removeServer(m_path);
     return m_server->listen(m_path);
@@ -68,11 +77,12 @@ void CPlayerApp::OnNewConnection() {
 }
 
 bool CPlayerApp::InitInstance(const QStringList& arguments) {
-    if (AskRunningInstance()) {
+    const Answer answer = AskRunningInstance();
+    if (answer == Answer::Restored) {
         return false;
     }
     // Without the socket the player still runs, only without the single-instance rule.
-    if (!BecomeInstance()) {
+    if (!BecomeInstance(answer == Answer::NoInstance)) {
         std::fprintf(stderr, "reelback: cannot listen on %s: %s\n", qPrintable(m_path),
                      qPrintable(m_server->errorString()));
     }

@@ -39,8 +39,9 @@ public:
     CPlayerDlg* Dialog() const { return m_dialog.get(); }
 
 private:
-    bool AskRunningInstance();
-    bool BecomeInstance();
+    enum class Answer { Restored, NoInstance, Unknown };
+    Answer AskRunningInstance();
+    bool BecomeInstance(bool replaceLeftOver);
     void OnNewConnection();
 
     QString m_path;

@@ -230,6 +230,7 @@ TEST_F(CPlayerDlgTest, OpeningShowsTheFileAndEnablesTheControls) {
     EXPECT_EQ(CallsOf(KWDispatchId::kClose).size(), 1u);
     EXPECT_EQ(m_dialog->Host()->GetPlayMode(), KWPlayMode::kPause);
     EXPECT_EQ(Status(), "PLAY");
+    EXPECT_FALSE(Engine().IsPaused()) << "the new file plays, as the status says";
     EXPECT_EQ(m_dialog->Host()->GetFileName(), H264Mp4());
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }
