@@ -561,6 +561,12 @@ TEST_F(CPlayerDlgTest, TrayDoubleClickHidesAndShowsAndCloseEndsTheDialog) {
     EXPECT_FALSE(m_dialog->isVisible());
     m_dialog->OnTrayActivated(QSystemTrayIcon::DoubleClick);
     EXPECT_TRUE(m_dialog->isVisible());
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Hidden without a tray icon, the window could never be reached again.
+        m_dialog->showMinimized();
+        QApplication::processEvents();
+        EXPECT_TRUE(m_dialog->isVisible());
+    }
 
     std::vector<int> finished;
     QObject::connect(m_dialog.get(), &QDialog::finished,
