@@ -63,7 +63,9 @@ void CKWPlaybackControl::OnEngineFailed() {
     KWPostMessage(m_parent, WM_CONTROL_RESET, 0, 0);
 }
 
+// Opening starts playback, also after a pause of the previous file.
 std::int32_t CKWPlaybackControl::OpenFile() {
+    m_engine.Resume();
     return m_engine.Open(m_fileName) ? 1 : 0;
 }
 

@@ -1,5 +1,5 @@
 #include "CKWAviConverter.h"
-#include "CPlayerDlg.h"
+#include "CPlayerApp.h"
 #include "KWQtPlatform.h"
 
 #include <QApplication>
@@ -33,7 +33,6 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Reelback");
     KWInstallQtPlatform();
-    CPlayerDlg dialog;
-    dialog.show();
-    return app.exec();
+    CPlayerApp player;
+    return player.Run(QApplication::arguments());
 }

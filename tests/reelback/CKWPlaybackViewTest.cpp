@@ -1,36 +1,14 @@
 #include "CKWPlaybackView.h"
 #include "KWMediaFixture.h"
 #include "KWMessageBoxRecorder.h"
+#include "KWQtTestSupport.h"
 #include "KWRecordingAudioOutput.h"
 
-#include <QApplication>
-#include <QElapsedTimer>
 #include <QProgressDialog>
 
 #include <filesystem>
 
 namespace {
-QApplication& Application() {
-    static int argc = 1;
-    static char name[] = "test_reelback";
-    static char* argv[] = {name, nullptr};
-    // Kept to the end of the process: destroying it among the static objects crashes Qt.
-    static QApplication* application = new QApplication(argc, argv);
-    return *application;
-}
-
-template <typename Predicate> bool ProcessEventsUntil(Predicate done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 20000) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 class CKWPlaybackViewTest : public KWMediaFixture {
 protected:
     CKWPlaybackViewTest() {
@@ -42,7 +20,7 @@ protected:
         ASSERT_EQ(m_view->Invoke(member, KWDispatchKind::Method, arguments, result), 1);
     }
 
-    QApplication& m_application = Application(); // before any widget
+    QApplication& m_application = KWTestApplication(); // before any widget
     KWRecordingAudioOutput::Record m_sound;
     QWidget m_host;
     CKWPlaybackView* m_view;
@@ -66,7 +44,7 @@ TEST_F(CKWPlaybackViewTest, DrawsTheShownPictureIntoItsHostAndWaitsWhileMoved) {
     Call(KWDispatchId::kOpen, {});
     Call(KWDispatchId::kPause, {});
     Call(KWDispatchId::kSeek, {std::int32_t{2}});
-    ASSERT_TRUE(ProcessEventsUntil([&] {
+    ASSERT_TRUE(KWProcessEventsUntil([&] {
         auto picture = m_view->Control().Engine().GetPicture();
         return picture && picture->seconds >= 1.99;
     }));
@@ -87,13 +65,13 @@ TEST_F(CKWPlaybackViewTest, ConversionShowsProgressAndReportsFailure) {
     Call(KWDispatchId::kConvertToAvi, {Mpeg4Avi(), out});
     ASSERT_NE(m_view->ConversionProgress(), nullptr);
     EXPECT_TRUE(m_view->ConversionProgress()->isVisible());
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !m_view->ConversionProgress()->isVisible(); }));
+    ASSERT_TRUE(KWProcessEventsUntil([&] { return !m_view->ConversionProgress()->isVisible(); }));
     EXPECT_TRUE(m_view->Control().Conversion().Succeeded());
     EXPECT_TRUE(std::filesystem::exists(out));
 
     KWMessageBoxRecorder boxes;
     Call(KWDispatchId::kConvertToAvi, {std::string(), std::string()});
-    ASSERT_TRUE(ProcessEventsUntil([&] { return !m_view->ConversionProgress()->isVisible(); }));
+    ASSERT_TRUE(KWProcessEventsUntil([&] { return !m_view->ConversionProgress()->isVisible(); }));
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].request.caption, CKWPlaybackView::kConversionCaption);
 }

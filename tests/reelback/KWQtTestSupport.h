@@ -1,0 +1,81 @@
+#pragma once
+#include "KWFileDialog.h"
+#include "KWModalDialog.h"
+#include "KWTempDir.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+
+#include <deque>
+#include <functional>
+#include <ostream>
+#include <vector>
+
+// QString in test failure messages.
+inline void PrintTo(const QString& text, std::ostream* out) {
+    *out << '"' << text.toStdString() << '"';
+}
+
+// The one QApplication of the test program, created on first use. User settings go to a
+// temporary folder of the test program, never to the user's own.
+QApplication& KWTestApplication();
+
+// User settings in a fresh, empty temporary folder for its lifetime.
+class KWTempSettings {
+public:
+    KWTempSettings();
+    ~KWTempSettings();
+    KWTempSettings(const KWTempSettings&) = delete;
+    KWTempSettings& operator=(const KWTempSettings&) = delete;
+
+    const std::filesystem::path& Folder() const { return m_folder.Path(); }
+
+private:
+    KWTempDir m_folder;
+};
+
+// Delivers Qt events until the condition holds; false after a generous time-out.
+template <typename Predicate> bool KWProcessEventsUntil(Predicate done) {
+    QElapsedTimer timer;
+    timer.start();
+    while (!done()) {
+        if (timer.elapsed() > 20000) {
+            return false;
+        }
+        QApplication::processEvents(QEventLoop::AllEvents, 10);
+    }
+    return true;
+}
+
+// Answers file and folder dialogs for its lifetime with the given paths, in order (empty once
+// they run out: cancelled), and records what was asked.
+class KWFileDialogAnswers {
+public:
+    explicit KWFileDialogAnswers(std::vector<QString> answers = {});
+    ~KWFileDialogAnswers();
+    KWFileDialogAnswers(const KWFileDialogAnswers&) = delete;
+    KWFileDialogAnswers& operator=(const KWFileDialogAnswers&) = delete;
+
+    const std::vector<KWFileDialogRequest>& Requests() const { return m_requests; }
+
+private:
+    std::deque<QString> m_answers;
+    std::vector<KWFileDialogRequest> m_requests;
+    KWFileDialogHandler m_previous;
+};
+
+// Runs modal dialogs for its lifetime with the given script instead of showing them: the script
+// fills in the dialog and returns its result. Records the object names of the dialogs run.
+class KWModalScript {
+public:
+    explicit KWModalScript(std::function<int(QDialog&)> script);
+    ~KWModalScript();
+    KWModalScript(const KWModalScript&) = delete;
+    KWModalScript& operator=(const KWModalScript&) = delete;
+
+    const std::vector<QString>& Dialogs() const { return m_dialogs; }
+
+private:
+    std::vector<QString> m_dialogs;
+    KWModalHandler m_previous;
+};
