@@ -357,7 +357,7 @@ void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mod
 // manager may draw and release it at any moment (or release it at once when its queue is full),
 // and a released frame would be refused by the recorder and lost from the capture.
 void CQXStorageDeviceManager::DeliverVideoFrame(CQXVideoFrame& frame, std::uint32_t) {
-    if (m_mysFileManager)
+    if (m_mysFileManager && WaitForCaptureRoom())
         m_mysFileManager->WriteVideo(frame);
     if (m_screenManager)
         m_screenManager->SubmitFrame(&frame);
@@ -378,8 +378,19 @@ void CQXStorageDeviceManager::DeliverAudioFrame(CQXAudioFrame& frame) {
     } else {
         QXExchangeBytes(frame.GetData(), frame.GetLength());
     }
-    if (m_mysFileManager)
+    if (m_mysFileManager && WaitForCaptureRoom())
         m_mysFileManager->WriteAudio(frame);
+}
+
+// A capture keeps every frame: while the recorder's buffers are all waiting to be written, the
+// reader waits for room (giving up only for a command or the stop).
+bool CQXStorageDeviceManager::WaitForCaptureRoom() {
+    while (m_mysFileManager->IsRecorderFull()) {
+        if (IsCommandWaiting())
+            return false;
+        KWSleep(1);
+    }
+    return true;
 }
 
 int CQXStorageDeviceManager::StartCapture(const std::string& directory) {

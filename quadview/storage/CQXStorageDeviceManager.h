@@ -129,6 +129,8 @@ protected:
     CQXMysFileManager* m_mysFileManager = nullptr;
 
 private:
+    bool WaitForCaptureRoom();
+
     // The reader's view of the selected device; set only while the worker is stopped.
     class SelectedDeviceSource : public CQXPacketSource {
     public:

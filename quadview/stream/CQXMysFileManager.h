@@ -36,6 +36,7 @@ public:
     int OpenRecorder(const char* directory, std::uint32_t standard);
     void CloseRecorder();
     int WriteVideo(const CQXVideoFrame& frame) { return m_recorder.WriteVideo(frame); }
+    bool IsRecorderFull() { return m_recorder.IsFull(); }
     int WriteAudio(const CQXAudioFrame& frame) { return m_recorder.WriteAudio(frame); }
 
     int OpenPlayer(const std::string& path) { return m_player.Open(path); }

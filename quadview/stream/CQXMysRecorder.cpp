@@ -130,8 +130,16 @@ int CQXMysRecorder::WriteAudio(const CQXAudioFrame& frame) {
     return 1;
 }
 
+// Every waiting record is written at each tick, so a stream read faster than one frame per
+// millisecond (unpaced play of small pictures) does not fill the ring and lose frames.
 void CQXMysRecorder::OnProcess() {
-    WriteNext();
+    for (std::uint32_t i = 0; i < kRecordBuffers && WriteNext(); ++i) {
+    }
+}
+
+bool CQXMysRecorder::IsFull() {
+    std::lock_guard lock(m_producerMutex);
+    return m_accepting && !ClaimBuffer();
 }
 
 void CQXMysRecorder::OnStop() {

@@ -46,6 +46,9 @@ public:
     // Called on the reader's thread. 1: taken (or, before the first key frame of a file, a
     // non-key frame skipped); 0: refused (not recording, no free buffer, frame not usable).
     int WriteVideo(const CQXVideoFrame& frame);
+    // True while the recorder takes records but every record buffer is still waiting to be
+    // written; a producer that must not lose frames waits for room.
+    bool IsFull();
     // Audio is taken only once a file has its first key frame.
     int WriteAudio(const CQXAudioFrame& frame);
 
