@@ -90,6 +90,33 @@ TEST_F(StreamCommands, RenderDrawsTheChannelsIntoABitmap) {
     EXPECT_GT(right.red(), right.blue());
 }
 
+TEST_F(StreamCommands, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
+    const std::string folder = *s_dir / "capture";
+    const KWProgramRun run = QvTool("capture " + Image() + " --dir " + folder + " --seconds 30");
+    ASSERT_EQ(run.status, 0) << run.output;
+    const std::size_t quote = run.output.find("\"files\":[\"");
+    ASSERT_NE(quote, std::string::npos) << run.output;
+    const std::size_t begin = quote + 10;
+    const std::string file = run.output.substr(begin, run.output.find('"', begin) - begin);
+    EXPECT_EQ(file.rfind(folder + "/2026", 0), 0u) << file;
+
+    const KWProgramRun listing = QvTool("mys " + file);
+    ASSERT_EQ(listing.status, 0) << listing.output;
+    EXPECT_NE(listing.output.find("\"broken_links\":0"), std::string::npos) << listing.output;
+    // The file starts with a key picture, which decodes exactly as on the disk.
+    const KWProgramRun decoded = QvTool("mys " + file + " --decode");
+    const KWProgramRun disk = QvTool("frames " + Image());
+    const auto firstDigest = [](const std::string& text) {
+        const std::size_t at = text.find("\"y_sha256\":\"");
+        return at == std::string::npos ? std::string() : text.substr(at, 80);
+    };
+    EXPECT_FALSE(firstDigest(decoded.output).empty()) << decoded.output;
+    EXPECT_NE(disk.output.find(firstDigest(decoded.output)), std::string::npos);
+
+    EXPECT_EQ(QvTool("capture " + Image()).status, 2) << "--dir is required";
+    EXPECT_EQ(QvTool("capture " + Image() + " --dir " + folder + " --from 999999").status, 1);
+}
+
 TEST_F(StreamCommands, BadArgumentsAndForeignDrivesAreRefused) {
     EXPECT_EQ(QvTool("frames").status, 2);
     EXPECT_EQ(QvTool("frames " + Image() + " --bogus").status, 2);

@@ -16,7 +16,7 @@ void QvToolDrive::WaitUntilIdle(CQXStorageDeviceManager& manager) {
 
 int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::string>& arguments,
                             const std::set<std::string>& valueOptions, Stream& stream,
-                            std::vector<std::string>& rest) {
+                            std::vector<std::string>& rest, CQXMysFileManager* mysFileManager) {
     std::string path;
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
@@ -37,7 +37,7 @@ int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::s
         return QvToolCommand::UsageError(command, "no drive given (an image file or --drive PATH)");
 
     stream.manager = std::make_unique<CQXStorageDeviceManager>(KWDriveList{path});
-    stream.manager->OpenAllDevices(nullptr, nullptr, nullptr);
+    stream.manager->OpenAllDevices(nullptr, nullptr, mysFileManager);
     WaitUntilIdle(*stream.manager);
     if (stream.manager->GetDeviceCount() == 0) {
         std::fprintf(stderr, "qvtool %s: cannot open %s for reading\n", command.c_str(),

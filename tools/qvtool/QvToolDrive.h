@@ -20,7 +20,8 @@ struct Stream {
 // Takes the drive from the arguments - the plain argument, or "--drive PATH" - and leaves the
 // command's own options, with the values of those named in `valueOptions`, in `rest`. Returns
 // kExitOk with the stream opened, or an exit status after printing what went wrong.
+// A MYS file manager, when given, receives the frames of playback (stream capture).
 int OpenStream(const std::string& command, const std::vector<std::string>& arguments,
                const std::set<std::string>& valueOptions, Stream& stream,
-               std::vector<std::string>& rest);
+               std::vector<std::string>& rest, CQXMysFileManager* mysFileManager = nullptr);
 } // namespace QvToolDrive
