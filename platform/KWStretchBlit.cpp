@@ -1,11 +1,20 @@
 #include "KWPixelBuffer.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <vector>
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define KW_HAVE_X86 1
+// Functions built for processors with AVX2; they run only after HaveAvx2() said yes.
+#define KW_AVX2 __attribute__((target("avx2")))
+// Helpers of those functions, kept inside them so that the vectors stay in registers.
+#define KW_AVX2_INLINE __attribute__((target("avx2"), always_inline))
 #endif
 
 // The filter is separable and all integer: each source row needed is filtered across once into
@@ -52,13 +61,24 @@ std::uint32_t Mix(std::uint32_t a, std::uint32_t b, std::uint32_t f) {
     return rb | g;
 }
 
-// Filters a source row across: out[i] mixes line[taps[i].index] and the pixel after it.
-void FilterAcross(const std::uint32_t* line, const Tap* taps, std::int32_t count,
-                  std::uint32_t* out) {
-    std::int32_t i = 0;
+void FilterAcrossPortable(const std::uint32_t* line, const Tap* taps, std::int32_t count,
+                          std::uint32_t* out) {
+    for (std::int32_t i = 0; i < count; ++i)
+        out[i] = Mix(line[taps[i].index], line[taps[i].index + 1], SecondWeight(taps[i]));
+}
+
+void FilterDownPortable(const std::uint32_t* upper, const std::uint32_t* lower, std::uint32_t f,
+                        std::int32_t count, std::uint32_t* out) {
+    for (std::int32_t i = 0; i < count; ++i)
+        out[i] = Mix(upper[i], lower[i], f);
+}
+
 #ifdef __SSE2__
-    // Per pixel: the two source pixels' channels interleaved in 16-bit lanes (p, q, p, q, ...)
-    // and multiplied-added with (256 - f, f), giving each channel's sum in a 32-bit lane.
+// Filters a source row across: out[i] mixes line[taps[i].index] and the pixel after it. Per
+// pixel, the two source pixels' channels are interleaved in 16-bit lanes (p, q, p, q, ...) and
+// multiplied-added with (256 - f, f), giving each channel's sum in a 32-bit lane.
+void FilterAcrossSse2(const std::uint32_t* line, const Tap* taps, std::int32_t count,
+                      std::uint32_t* out) {
     const __m128i zero = _mm_setzero_si128();
     auto filterOne = [&](const Tap& tap) {
         const __m128i pair = _mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + tap.index));
@@ -67,22 +87,19 @@ void FilterAcross(const std::uint32_t* line, const Tap* taps, std::int32_t count
         const __m128i weights = _mm_set1_epi32(static_cast<int>(tap.weights));
         return _mm_srli_epi32(_mm_madd_epi16(wide, weights), kWeightShift);
     };
+    std::int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const __m128i low = _mm_packs_epi32(filterOne(taps[i]), filterOne(taps[i + 1]));
         const __m128i high = _mm_packs_epi32(filterOne(taps[i + 2]), filterOne(taps[i + 3]));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
     }
-#endif
-    for (; i < count; ++i)
-        out[i] = Mix(line[taps[i].index], line[taps[i].index + 1], SecondWeight(taps[i]));
+    FilterAcrossPortable(line, taps + i, count - i, out + i);
 }
 
-// Mixes two filtered rows down: out = (upper (256 - f) + lower f) >> 8 per channel.
-void FilterDown(const std::uint32_t* upper, const std::uint32_t* lower, std::uint32_t f,
-                std::int32_t count, std::uint32_t* out) {
-    std::int32_t i = 0;
-#ifdef __SSE2__
-    // Sums stay below 65536, so 16-bit lanes hold them unsigned and the shift is logical.
+// Mixes two filtered rows down: out = (upper (256 - f) + lower f) >> 8 per channel. Sums stay
+// below 65536, so 16-bit lanes hold them unsigned and the shift is logical.
+void FilterDownSse2(const std::uint32_t* upper, const std::uint32_t* lower, std::uint32_t f,
+                    std::int32_t count, std::uint32_t* out) {
     const __m128i zero = _mm_setzero_si128();
     const __m128i upperWeight = _mm_set1_epi16(static_cast<short>(kWeightOne - f));
     const __m128i lowerWeight = _mm_set1_epi16(static_cast<short>(f));
@@ -91,6 +108,7 @@ void FilterDown(const std::uint32_t* upper, const std::uint32_t* lower, std::uin
             _mm_add_epi16(_mm_mullo_epi16(a, upperWeight), _mm_mullo_epi16(b, lowerWeight)),
             kWeightShift);
     };
+    std::int32_t i = 0;
     for (; i + 4 <= count; i += 4) {
         const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + i));
         const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + i));
@@ -98,10 +116,118 @@ void FilterDown(const std::uint32_t* upper, const std::uint32_t* lower, std::uin
         const __m128i high = mix(_mm_unpackhi_epi8(a, zero), _mm_unpackhi_epi8(b, zero));
         _mm_storeu_si128(reinterpret_cast<__m128i*>(out + i), _mm_packus_epi16(low, high));
     }
-#endif
-    for (; i < count; ++i)
-        out[i] = Mix(upper[i], lower[i], f);
+    FilterDownPortable(upper + i, lower + i, f, count - i, out + i);
 }
+#endif
+
+#ifdef KW_HAVE_X86
+// The SSE2 filters at twice the width; they run only on processors that report AVX2.
+KW_AVX2 void FilterAcrossAvx2(const std::uint32_t* line, const Tap* taps, std::int32_t count,
+                              std::uint32_t* out) {
+    // Two pixels per register, one per 128-bit lane: the pair's bytes interleaved and widened
+    // by one shuffle, the lane's tap weights spread from the two taps' records.
+    const __m256i interleave =
+        _mm256_setr_epi8(0, -1, 4, -1, 1, -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1, 0, -1, 4, -1, 1,
+                         -1, 5, -1, 2, -1, 6, -1, 3, -1, 7, -1);
+    const __m256i spreadWeights = _mm256_setr_epi32(1, 1, 1, 1, 3, 3, 3, 3);
+    // Packing works within lanes, leaving pixels in the order 0 2 4 6 | 1 3 5 7.
+    const __m256i order = _mm256_setr_epi32(0, 4, 1, 5, 2, 6, 3, 7);
+    auto filterTwo = [&](const Tap* two) KW_AVX2_INLINE {
+        const __m128i first =
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + two[0].index));
+        const __m128i second =
+            _mm_loadl_epi64(reinterpret_cast<const __m128i*>(line + two[1].index));
+        const __m256i pairs = _mm256_inserti128_si256(_mm256_castsi128_si256(first), second, 1);
+        static_assert(sizeof(Tap) == 8, "two taps fill 128 bits");
+        const __m256i weights = _mm256_permutevar8x32_epi32(
+            _mm256_castsi128_si256(_mm_loadu_si128(reinterpret_cast<const __m128i*>(two))),
+            spreadWeights);
+        return _mm256_srli_epi32(_mm256_madd_epi16(_mm256_shuffle_epi8(pairs, interleave), weights),
+                                 kWeightShift);
+    };
+    std::int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i low = _mm256_packs_epi32(filterTwo(taps + i), filterTwo(taps + i + 2));
+        const __m256i high = _mm256_packs_epi32(filterTwo(taps + i + 4), filterTwo(taps + i + 6));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i),
+                            _mm256_permutevar8x32_epi32(_mm256_packus_epi16(low, high), order));
+    }
+    FilterAcrossSse2(line, taps + i, count - i, out + i);
+}
+
+KW_AVX2 void FilterDownAvx2(const std::uint32_t* upper, const std::uint32_t* lower, std::uint32_t f,
+                            std::int32_t count, std::uint32_t* out) {
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i upperWeight = _mm256_set1_epi16(static_cast<short>(kWeightOne - f));
+    const __m256i lowerWeight = _mm256_set1_epi16(static_cast<short>(f));
+    auto mix = [&](__m256i a, __m256i b) KW_AVX2_INLINE {
+        return _mm256_srli_epi16(_mm256_add_epi16(_mm256_mullo_epi16(a, upperWeight),
+                                                  _mm256_mullo_epi16(b, lowerWeight)),
+                                 kWeightShift);
+    };
+    std::int32_t i = 0;
+    for (; i + 8 <= count; i += 8) {
+        const __m256i a = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(upper + i));
+        const __m256i b = _mm256_loadu_si256(reinterpret_cast<const __m256i*>(lower + i));
+        const __m256i low = mix(_mm256_unpacklo_epi8(a, zero), _mm256_unpacklo_epi8(b, zero));
+        const __m256i high = mix(_mm256_unpackhi_epi8(a, zero), _mm256_unpackhi_epi8(b, zero));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(out + i), _mm256_packus_epi16(low, high));
+    }
+    FilterDownSse2(upper + i, lower + i, f, count - i, out + i);
+}
+
+bool HaveAvx2() {
+    static const bool have = [] {
+        __builtin_cpu_init();
+        return __builtin_cpu_supports("avx2") != 0;
+    }();
+    return have;
+}
+#endif
+
+struct Kernels {
+    void (*across)(const std::uint32_t*, const Tap*, std::int32_t, std::uint32_t*);
+    void (*down)(const std::uint32_t*, const std::uint32_t*, std::uint32_t, std::int32_t,
+                 std::uint32_t*);
+};
+
+constexpr Kernels kPortableKernels{FilterAcrossPortable, FilterDownPortable};
+#ifdef __SSE2__
+constexpr Kernels kSse2Kernels{FilterAcrossSse2, FilterDownSse2};
+#endif
+#ifdef KW_HAVE_X86
+constexpr Kernels kAvx2Kernels{FilterAcrossAvx2, FilterDownAvx2};
+#endif
+
+// The kernels for a level, or null when this build or processor lacks it.
+const Kernels* KernelsFor(KWBlitKernels level) {
+    switch (level) {
+    case KWBlitKernels::kPortable:
+        return &kPortableKernels;
+    case KWBlitKernels::kSse2:
+#ifdef __SSE2__
+        return &kSse2Kernels;
+#else
+        return nullptr;
+#endif
+    case KWBlitKernels::kAvx2:
+#ifdef KW_HAVE_X86
+        return HaveAvx2() ? &kAvx2Kernels : nullptr;
+#else
+        return nullptr;
+#endif
+    }
+    return nullptr;
+}
+
+const Kernels* BestKernels() {
+    for (const KWBlitKernels level : {KWBlitKernels::kAvx2, KWBlitKernels::kSse2})
+        if (const Kernels* kernels = KernelsFor(level))
+            return kernels;
+    return &kPortableKernels;
+}
+
+std::atomic<const Kernels*> g_kernels{BestKernels()};
 
 // Memory of one thread's blits, kept from blit to blit so that drawing a frame allocates
 // nothing once the sizes have been seen.
@@ -168,6 +294,7 @@ KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const K
         return KWDisplayResult::kOk;
 
     Scratch& scratch = t_scratch;
+    const Kernels& kernels = *g_kernels.load(std::memory_order_relaxed);
     // Blitting within one buffer reads from a copy so that written rows are not read again.
     const KWPixelBuffer* source = &src;
     if (&src == &dst) {
@@ -205,7 +332,7 @@ KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const K
             return;
         }
         source->ReadRow(srcRect.top + row, srcRect.left + firstColumn, readCount, line);
-        FilterAcross(line, columns, width, filtered[slot]);
+        kernels.across(line, columns, width, filtered[slot]);
     };
     // The slot holding `row`, loading it into a slot that does not hold `keep`.
     auto slotOf = [&](std::int32_t row, std::int32_t keep) {
@@ -236,9 +363,17 @@ KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const K
             continue;
         }
         const std::uint32_t* lower = filtered[slotOf(row.index + 1, row.index)];
-        FilterDown(upper, lower, f, width, out);
+        kernels.down(upper, lower, f, width, out);
         if (!direct)
             dst.WriteRow(y, area.left, width, mixed);
     }
     return KWDisplayResult::kOk;
+}
+
+bool KWSelectBlitKernels(KWBlitKernels level) {
+    const Kernels* kernels = KernelsFor(level);
+    if (!kernels)
+        return false;
+    g_kernels = kernels;
+    return true;
 }

@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 namespace {
@@ -160,6 +161,20 @@ int Even(int value) {
     return std::max(2, value & ~1);
 }
 
+// Runs `check` once with each filter level this processor has, then goes back to the best.
+template <typename Check> void ForEachKernelLevel(Check check) {
+    constexpr KWBlitKernels kLevels[] = {KWBlitKernels::kPortable, KWBlitKernels::kSse2,
+                                         KWBlitKernels::kAvx2};
+    for (const KWBlitKernels level : kLevels) {
+        if (!KWSelectBlitKernels(level))
+            continue;
+        SCOPED_TRACE("filter level " + std::to_string(static_cast<int>(level)));
+        check();
+    }
+    if (!KWSelectBlitKernels(KWBlitKernels::kAvx2))
+        KWSelectBlitKernels(KWBlitKernels::kSse2);
+}
+
 // Random source and destination rectangles: sizes from a tenth to four times, equal sizes on
 // one or both axes, and clips that cut any side.
 struct Case {
@@ -206,28 +221,31 @@ Case RandomCase(std::mt19937& random) {
 } // namespace
 
 TEST(KWStretchBlit, EveryLayoutPairAndScaleMatchesThePerPixelModelExactly) {
-    std::mt19937 random(20260101);
-    for (const KWPixelLayout from : kSourceLayouts) {
-        for (const KWPixelLayout to : kTargetLayouts) {
-            for (int round = 0; round < 60; ++round) {
-                const Case c = RandomCase(random);
-                const KWPixelBuffer source = RandomBuffer(random, from, c.srcWidth, c.srcHeight);
-                KWPixelBuffer target = RandomBuffer(random, to, c.dstWidth, c.dstHeight);
-                KWPixelBuffer expected = CopyOf(target);
-                ModelBlit(expected, c.dstRect, c.clip, source, c.srcRect);
-                ASSERT_EQ(KWStretchBlit(target, c.dstRect, c.clip, source, c.srcRect),
-                          KWDisplayResult::kOk);
-                ASSERT_TRUE(SameBytes(target, expected))
-                    << "layouts " << static_cast<int>(from) << "->" << static_cast<int>(to)
-                    << " source " << c.srcWidth << "x" << c.srcHeight << " rect " << c.srcRect.left
-                    << "," << c.srcRect.top << "," << c.srcRect.right << "," << c.srcRect.bottom
-                    << " target " << c.dstWidth << "x" << c.dstHeight << " rect " << c.dstRect.left
-                    << "," << c.dstRect.top << "," << c.dstRect.right << "," << c.dstRect.bottom
-                    << " clip " << c.clip.left << "," << c.clip.top << "," << c.clip.right << ","
-                    << c.clip.bottom;
+    ForEachKernelLevel([] {
+        std::mt19937 random(20260101);
+        for (const KWPixelLayout from : kSourceLayouts) {
+            for (const KWPixelLayout to : kTargetLayouts) {
+                for (int round = 0; round < 60; ++round) {
+                    const Case c = RandomCase(random);
+                    const KWPixelBuffer source =
+                        RandomBuffer(random, from, c.srcWidth, c.srcHeight);
+                    KWPixelBuffer target = RandomBuffer(random, to, c.dstWidth, c.dstHeight);
+                    KWPixelBuffer expected = CopyOf(target);
+                    ModelBlit(expected, c.dstRect, c.clip, source, c.srcRect);
+                    ASSERT_EQ(KWStretchBlit(target, c.dstRect, c.clip, source, c.srcRect),
+                              KWDisplayResult::kOk);
+                    ASSERT_TRUE(SameBytes(target, expected))
+                        << "layouts " << static_cast<int>(from) << "->" << static_cast<int>(to)
+                        << " source " << c.srcWidth << "x" << c.srcHeight << " rect "
+                        << c.srcRect.left << "," << c.srcRect.top << "," << c.srcRect.right << ","
+                        << c.srcRect.bottom << " target " << c.dstWidth << "x" << c.dstHeight
+                        << " rect " << c.dstRect.left << "," << c.dstRect.top << ","
+                        << c.dstRect.right << "," << c.dstRect.bottom << " clip " << c.clip.left
+                        << "," << c.clip.top << "," << c.clip.right << "," << c.clip.bottom;
+                }
             }
         }
-    }
+    });
 }
 
 // The sizes the screen manager draws: pictures and caption strips into quarters and the whole
@@ -246,20 +264,23 @@ TEST(KWStretchBlit, ViewerSizesMatchThePerPixelModelExactly) {
         {KWPixelLayout::kRGB565, 640, 20, {0, 0, 608, 20}},
         {KWPixelLayout::kRGB32, 608, 450, {0, 0, 608, 450}},
     };
-    std::mt19937 random(7);
-    for (const Size& size : sizes) {
-        for (const KWPixelLayout to : kTargetLayouts) {
-            const KWPixelBuffer source = RandomBuffer(random, size.layout, size.width, size.height);
-            KWPixelBuffer target = RandomBuffer(random, to, 608, 450);
-            KWPixelBuffer expected = CopyOf(target);
-            ModelBlit(expected, size.target, target.GetBounds(), source, source.GetBounds());
-            ASSERT_EQ(
-                KWStretchBlit(target, size.target, target.GetBounds(), source, source.GetBounds()),
-                KWDisplayResult::kOk);
-            EXPECT_TRUE(SameBytes(target, expected))
-                << size.width << "x" << size.height << " into layout " << static_cast<int>(to);
+    ForEachKernelLevel([&] {
+        std::mt19937 random(7);
+        for (const Size& size : sizes) {
+            for (const KWPixelLayout to : kTargetLayouts) {
+                const KWPixelBuffer source =
+                    RandomBuffer(random, size.layout, size.width, size.height);
+                KWPixelBuffer target = RandomBuffer(random, to, 608, 450);
+                KWPixelBuffer expected = CopyOf(target);
+                ModelBlit(expected, size.target, target.GetBounds(), source, source.GetBounds());
+                ASSERT_EQ(KWStretchBlit(target, size.target, target.GetBounds(), source,
+                                        source.GetBounds()),
+                          KWDisplayResult::kOk);
+                EXPECT_TRUE(SameBytes(target, expected))
+                    << size.width << "x" << size.height << " into layout " << static_cast<int>(to);
+            }
         }
-    }
+    });
 }
 
 TEST(KWStretchBlit, OverlappingBlitWithinOneBufferMatchesTheModelOnTheOriginal) {
