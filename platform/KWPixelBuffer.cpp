@@ -1,27 +1,38 @@
 #include "KWPixelBuffer.h"
 
-#include <algorithm>
 #include <cstring>
 #include <new>
-#include <vector>
+
+#ifdef __SSE2__
+#include <emmintrin.h>
+#endif
 
 namespace {
 constexpr std::int32_t AlignUp(std::int32_t value, std::int32_t alignment) {
     return (value + alignment - 1) / alignment * alignment;
 }
 
+constexpr std::uint32_t kRgbMask = 0xFFFFFF; // the fourth byte of an RGB32 pixel is unused
+
 std::uint8_t Clamp255(std::int32_t value) {
     return static_cast<std::uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
 }
 
-// The display hardware's colour-space conversion of full-range YUV.
+// The display hardware's colour-space conversion of full-range YUV, in 1024ths.
+constexpr std::int32_t kChromaBias = 128;
+constexpr std::int32_t kRedFromV = 1436;
+constexpr std::int32_t kGreenFromU = 352;
+constexpr std::int32_t kGreenFromV = 731;
+constexpr std::int32_t kBlueFromU = 1815;
+constexpr int kFactorShift = 10;
+
 std::uint32_t YuvToRgb(std::int32_t y, std::int32_t u, std::int32_t v) {
-    u -= 128;
-    v -= 128;
-    const std::int32_t base = 1024 * y;
-    const std::uint32_t r = Clamp255((base + 1436 * v) >> 10);
-    const std::uint32_t g = Clamp255((base - 352 * u - 731 * v) >> 10);
-    const std::uint32_t b = Clamp255((base + 1815 * u) >> 10);
+    u -= kChromaBias;
+    v -= kChromaBias;
+    const std::int32_t base = y << kFactorShift;
+    const std::uint32_t r = Clamp255((base + kRedFromV * v) >> kFactorShift);
+    const std::uint32_t g = Clamp255((base - kGreenFromU * u - kGreenFromV * v) >> kFactorShift);
+    const std::uint32_t b = Clamp255((base + kBlueFromU * u) >> kFactorShift);
     return r << 16 | g << 8 | b;
 }
 
@@ -44,33 +55,81 @@ std::uint16_t Pack565(std::uint32_t rgb, bool redHigh) {
     return static_cast<std::uint16_t>((high >> 3) << 11 | (g >> 2) << 5 | (low >> 3));
 }
 
-// Bilinear weight f of 0..256 between a and b, red and blue together, green apart.
-std::uint32_t Lerp(std::uint32_t a, std::uint32_t b, std::uint32_t f) {
-    const std::uint32_t w = 256 - f;
-    const std::uint32_t rb = (((a & 0xFF00FF) * w + (b & 0xFF00FF) * f) >> 8) & 0xFF00FF;
-    const std::uint32_t g = (((a & 0xFF00) * w + (b & 0xFF00) * f) >> 8) & 0xFF00;
-    return rb | g;
+#ifdef __SSE2__
+constexpr std::int32_t kVectorPixels = 8;
+
+// Stores eight pixels given as 16-bit channel lanes, limited to 0..255, as 0x00RRGGBB.
+void StorePixels(__m128i r, __m128i g, __m128i b, std::uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bg = _mm_unpacklo_epi8(_mm_packus_epi16(b, zero), _mm_packus_epi16(g, zero));
+    const __m128i r0 = _mm_unpacklo_epi8(_mm_packus_epi16(r, zero), zero);
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out), _mm_unpacklo_epi16(bg, r0));
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, r0));
 }
 
-// Where destination pixel i of n samples the source span [first, first + span): the two
-// source indices and the weight of the second, for centres mapped onto centres.
-struct Sample {
-    std::int32_t i0;
-    std::int32_t i1;
-    std::uint32_t weight;
-};
+// Eight pixels from an even column: four chroma pairs, each shared by two pixels. As
+// (1024 y + t) >> 10 = y + (t >> 10), each channel is the luma plus a chroma term taken exactly:
+// (1436 v) >> 10 as the high half of (64 v) x 1436, the green sum in 32 bits.
+void YuvToRgb8(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+               std::uint32_t* out) {
+    const __m128i zero = _mm_setzero_si128();
+    const __m128i bias = _mm_set1_epi16(kChromaBias);
+    std::int32_t u4, v4;
+    std::memcpy(&u4, u, sizeof u4);
+    std::memcpy(&v4, v, sizeof v4);
+    const __m128i cu = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(u4), zero), bias);
+    const __m128i cv = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v4), zero), bias);
+    constexpr int kExactShift = 16 - kFactorShift;
+    const __m128i red = _mm_mulhi_epi16(_mm_slli_epi16(cv, kExactShift), _mm_set1_epi16(kRedFromV));
+    const __m128i blue =
+        _mm_mulhi_epi16(_mm_slli_epi16(cu, kExactShift), _mm_set1_epi16(kBlueFromU));
+    const __m128i greenFactors =
+        _mm_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(-kGreenFromV) << 16) |
+                                        static_cast<std::uint16_t>(-kGreenFromU)));
+    const __m128i green32 =
+        _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cu, cv), greenFactors), kFactorShift);
+    const __m128i green = _mm_packs_epi32(green32, green32);
+    const __m128i y =
+        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma)), zero);
+    StorePixels(_mm_add_epi16(y, _mm_unpacklo_epi16(red, red)),
+                _mm_add_epi16(y, _mm_unpacklo_epi16(green, green)),
+                _mm_add_epi16(y, _mm_unpacklo_epi16(blue, blue)), out);
+}
 
-Sample SampleAt(std::int32_t i, std::int32_t n, std::int32_t first, std::int32_t span) {
-    const std::int64_t position =
-        (static_cast<std::int64_t>(2 * i + 1) * span * 65536) / (2 * static_cast<std::int64_t>(n)) -
-        32768;
-    if (position <= 0)
-        return Sample{first, first, 0};
-    const std::int32_t whole = static_cast<std::int32_t>(position >> 16);
-    if (whole >= span - 1)
-        return Sample{first + span - 1, first + span - 1, 0};
-    return Sample{first + whole, first + whole + 1,
-                  static_cast<std::uint32_t>((position & 0xFFFF) >> 8)};
+// Eight 5-6-5 pixels, fields widened as Expand565 does.
+void Expand565x8(const std::uint8_t* in, bool redHigh, std::uint32_t* out) {
+    const __m128i p = _mm_loadu_si128(reinterpret_cast<const __m128i*>(in));
+    const __m128i high = _mm_srli_epi16(p, 11);
+    const __m128i g6 = _mm_and_si128(_mm_srli_epi16(p, 5), _mm_set1_epi16(0x3F));
+    const __m128i low = _mm_and_si128(p, _mm_set1_epi16(0x1F));
+    const __m128i high8 = _mm_or_si128(_mm_slli_epi16(high, 3), _mm_srli_epi16(high, 2));
+    const __m128i low8 = _mm_or_si128(_mm_slli_epi16(low, 3), _mm_srli_epi16(low, 2));
+    const __m128i g8 = _mm_or_si128(_mm_slli_epi16(g6, 2), _mm_srli_epi16(g6, 4));
+    if (redHigh)
+        StorePixels(high8, g8, low8, out);
+    else
+        StorePixels(low8, g8, high8, out);
+}
+#endif
+
+// Writes `count` pixels of `bpp` bytes each holding the low bytes of `value`.
+void FillPixels(std::uint8_t* p, std::int32_t count, std::int32_t bpp, std::uint32_t value) {
+    const auto total = static_cast<std::size_t>(count) * bpp;
+    bool uniform = true;
+    for (std::int32_t k = 1; k < bpp; ++k)
+        uniform = uniform && ((value >> (8 * k)) & 0xFF) == (value & 0xFF);
+    if (uniform) {
+        std::memset(p, static_cast<int>(value & 0xFF), total);
+        return;
+    }
+    for (std::int32_t k = 0; k < bpp; ++k)
+        p[k] = static_cast<std::uint8_t>(value >> (8 * k));
+    // The filled start is copied after itself, doubling each time.
+    for (std::size_t filled = bpp; filled < total;) {
+        const std::size_t step = filled < total - filled ? filled : total - filled;
+        std::memcpy(p + filled, p, step);
+        filled += step;
+    }
 }
 } // namespace
 
@@ -115,13 +174,9 @@ void KWPixelBuffer::Fill(const KWRect& rect, std::uint32_t value) {
         return;
     std::uint8_t* bits = m_bits.get();
     const std::int32_t bpp = KWBytesPerPixel(m_layout);
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        std::uint8_t* p = bits + static_cast<std::size_t>(y) * m_pitch + area.left * bpp;
-        for (std::int32_t x = area.left; x < area.right; ++x, p += bpp) {
-            for (std::int32_t k = 0; k < bpp; ++k)
-                p[k] = static_cast<std::uint8_t>(value >> (8 * k));
-        }
-    }
+    for (std::int32_t y = area.top; y < area.bottom; ++y)
+        FillPixels(bits + static_cast<std::size_t>(y) * m_pitch + area.left * bpp, area.Width(),
+                   bpp, value);
     if (m_layout != KWPixelLayout::kYV12)
         return;
     const std::int32_t chromaPitch = m_pitch / 2;
@@ -145,16 +200,35 @@ void KWPixelBuffer::ReadRow(std::int32_t y, std::int32_t x, std::int32_t count,
         const std::uint8_t* uPlane =
             vPlane + static_cast<std::size_t>(chromaPitch) * (m_height / 2);
         const std::size_t chromaRow = static_cast<std::size_t>(y / 2) * chromaPitch;
-        for (std::int32_t i = 0; i < count; ++i) {
+        const std::uint8_t* u = uPlane + chromaRow;
+        const std::uint8_t* v = vPlane + chromaRow;
+        std::int32_t i = 0;
+#ifdef __SSE2__
+        // Vector groups start on an even column, where a chroma pair begins.
+        if (x % 2 != 0 && count > 0) {
+            rgb[0] = YuvToRgb(row[x], u[x / 2], v[x / 2]);
+            i = 1;
+        }
+        for (; i + kVectorPixels <= count; i += kVectorPixels) {
+            const std::int32_t c = x + i;
+            YuvToRgb8(row + c, u + c / 2, v + c / 2, rgb + i);
+        }
+#endif
+        for (; i < count; ++i) {
             const std::int32_t c = (x + i) / 2;
-            rgb[i] = YuvToRgb(row[x + i], uPlane[chromaRow + c], vPlane[chromaRow + c]);
+            rgb[i] = YuvToRgb(row[x + i], u[c], v[c]);
         }
         break;
     }
     case KWPixelLayout::kRGB565:
     case KWPixelLayout::kBGR565: {
         const bool redHigh = m_layout == KWPixelLayout::kRGB565;
-        for (std::int32_t i = 0; i < count; ++i) {
+        std::int32_t i = 0;
+#ifdef __SSE2__
+        for (; i + kVectorPixels <= count; i += kVectorPixels)
+            Expand565x8(row + 2 * (x + i), redHigh, rgb + i);
+#endif
+        for (; i < count; ++i) {
             const std::uint8_t* p = row + 2 * (x + i);
             rgb[i] = Expand565(static_cast<std::uint32_t>(p[0] | p[1] << 8), redHigh);
         }
@@ -168,8 +242,9 @@ void KWPixelBuffer::ReadRow(std::int32_t y, std::int32_t x, std::int32_t count,
         break;
     case KWPixelLayout::kRGB32:
         for (std::int32_t i = 0; i < count; ++i) {
-            const std::uint8_t* p = row + 4 * (x + i);
-            rgb[i] = static_cast<std::uint32_t>(p[2]) << 16 | p[1] << 8 | p[0];
+            std::uint32_t value;
+            std::memcpy(&value, row + 4 * (x + i), sizeof value);
+            rgb[i] = value & kRgbMask;
         }
         break;
     }
@@ -201,69 +276,9 @@ void KWPixelBuffer::WriteRow(std::int32_t y, std::int32_t x, std::int32_t count,
         break;
     case KWPixelLayout::kRGB32:
         for (std::int32_t i = 0; i < count; ++i) {
-            const std::uint32_t value = rgb[i] & 0xFFFFFF;
+            const std::uint32_t value = rgb[i] & kRgbMask;
             std::memcpy(row + 4 * (x + i), &value, 4);
         }
         break;
     }
-}
-
-KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const KWRect& clip,
-                              const KWPixelBuffer& src, const KWRect& srcRect) {
-    if (dstRect.IsEmpty() || srcRect.IsEmpty() || !src.GetBounds().Contains(srcRect) ||
-        src.IsEmpty() || dst.IsEmpty())
-        return KWDisplayResult::kInvalid;
-    if (dst.GetLayout() == KWPixelLayout::kYV12)
-        return KWDisplayResult::kUnsupported;
-    const KWRect area = dstRect.Intersect(clip).Intersect(dst.GetBounds());
-    if (area.IsEmpty())
-        return KWDisplayResult::kOk;
-
-    // Blitting within one buffer reads from a copy so that written rows are not read again.
-    KWPixelBuffer copy;
-    const KWPixelBuffer* source = &src;
-    if (&src == &dst) {
-        if (!copy.Allocate(src.GetLayout(), src.GetWidth(), src.GetHeight()))
-            return KWDisplayResult::kNoMemory;
-        for (std::int32_t y = 0; y < src.GetHeight(); ++y)
-            std::memcpy(copy.GetBits() + static_cast<std::size_t>(y) * copy.GetPitch(),
-                        src.GetBits() + static_cast<std::size_t>(y) * src.GetPitch(),
-                        static_cast<std::size_t>(src.GetWidth()) *
-                            KWBytesPerPixel(src.GetLayout()));
-        source = &copy;
-    }
-
-    std::vector<Sample> columns(static_cast<std::size_t>(area.Width()));
-    for (std::int32_t x = area.left; x < area.right; ++x)
-        columns[x - area.left] =
-            SampleAt(x - dstRect.left, dstRect.Width(), srcRect.left, srcRect.Width());
-    const std::size_t span = static_cast<std::size_t>(srcRect.Width());
-    std::vector<std::uint32_t> upper(span), lower(span), out(columns.size());
-    std::int32_t upperRow = -1;
-    std::int32_t lowerRow = -1;
-    auto row = [&](std::int32_t y, std::vector<std::uint32_t>& line, std::int32_t& held) {
-        if (held != y) {
-            source->ReadRow(y, srcRect.left, srcRect.Width(), line.data());
-            held = y;
-        }
-    };
-    for (std::int32_t y = area.top; y < area.bottom; ++y) {
-        const Sample s = SampleAt(y - dstRect.top, dstRect.Height(), srcRect.top, srcRect.Height());
-        if (lowerRow == s.i0) {
-            std::swap(upper, lower);
-            std::swap(upperRow, lowerRow);
-        }
-        row(s.i0, upper, upperRow);
-        row(s.i1, lower, lowerRow);
-        for (std::size_t i = 0; i < columns.size(); ++i) {
-            const Sample& c = columns[i];
-            const std::size_t a = static_cast<std::size_t>(c.i0 - srcRect.left);
-            const std::size_t b = static_cast<std::size_t>(c.i1 - srcRect.left);
-            const std::uint32_t top = Lerp(upper[a], upper[b], c.weight);
-            const std::uint32_t bottom = Lerp(lower[a], lower[b], c.weight);
-            out[i] = Lerp(top, bottom, s.weight);
-        }
-        dst.WriteRow(y, area.left, area.Width(), out.data());
-    }
-    return KWDisplayResult::kOk;
 }

@@ -52,3 +52,9 @@ private:
 // empty or the source rectangle leaves the source; kUnsupported for a planar destination.
 KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const KWRect& clip,
                               const KWPixelBuffer& src, const KWRect& srcRect);
+
+// The instruction sets the blit's filters may use. The best the processor offers is chosen at
+// start; selecting another (to compare them) gives the same pixels. False when this build or
+// processor lacks the level.
+enum class KWBlitKernels : std::uint8_t { kPortable, kSse2, kAvx2 };
+bool KWSelectBlitKernels(KWBlitKernels level);
