@@ -28,19 +28,19 @@ QString InstalledFace(const char* requested) {
 }
 
 // A font whose line height and average character width match the requested cell.
-QFont MakeFont(const KWFontSpec& spec) {
-    QFont font(InstalledFace(spec.face));
-    font.setWeight(static_cast<QFont::Weight>(spec.weight));
+QFont MakeFont(const KWFontSpec& request) {
+    QFont font(InstalledFace(request.face));
+    font.setWeight(static_cast<QFont::Weight>(request.weight));
     font.setStyleHint(QFont::TypeWriter);
     constexpr int kReferenceSize = 100;
     font.setPixelSize(kReferenceSize);
     const QFontMetricsF reference(font);
     const double lineHeight = reference.ascent() + reference.descent();
-    const int pixelSize = std::max(1, qRound(spec.height * kReferenceSize / lineHeight));
+    const int pixelSize = std::max(1, qRound(request.height * kReferenceSize / lineHeight));
     font.setPixelSize(pixelSize);
     const double advance = QFontMetricsF(font).averageCharWidth();
-    if (spec.width > 0 && advance > 0)
-        font.setStretch(std::clamp(qRound(100.0 * spec.width / advance), 1, 4000));
+    if (request.width > 0 && advance > 0)
+        font.setStretch(std::clamp(qRound(100.0 * request.width / advance), 1, 4000));
     return font;
 }
 } // namespace
