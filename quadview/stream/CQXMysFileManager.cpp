@@ -61,6 +61,11 @@ std::uint32_t CQXMysFileManager::GetFileLength() {
 KWResult CQXMysFileManager::OnListenerSend(std::uint32_t message, KWWParam wParam,
                                            KWLParam lParam) {
     switch (message) {
+    case CQXMysRecorder::kMessageRecording:
+        // A recorder that ended by itself (after a write error) is no longer recording.
+        if (wParam == 0 && m_status == kStatusRecording)
+            m_status = kStatusIdle;
+        break;
     case CQXMysRecorder::kMessageError:
     case CQXMysPlayer::kMessageError:
     case CQXMysPlayer::kMessagePosition:

@@ -8,6 +8,8 @@
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
+
 TEST(CQXMysFileManager, OpenRecorderRefusesANullPathAndTheMissingStandard) {
     KWTempDir dir;
     KWMessageBoxRecorder boxes;
@@ -44,6 +46,20 @@ TEST(CQXMysFileManager, CapturedFramesGoToTheRecorderWhileItRecords) {
     EXPECT_EQ(manager.IsRecording(), 0u);
     EXPECT_EQ(manager.GetFileLength(), 0u);
     EXPECT_EQ(MysFilesIn(dir.Path()), std::vector<std::string>{"20061227150003.mys"});
+}
+
+TEST(CQXMysFileManager, ARecorderThatEndsOnAnErrorIsNoLongerReportedAsRecording) {
+    KWTempDir dir;
+    CQXMysFileManager manager;
+    const std::string folder = dir / "gone";
+    ASSERT_EQ(manager.OpenRecorder(folder.c_str(), 0), 1);
+    ASSERT_EQ(manager.IsRecording(), CQXMysFileManager::kStatusRecording);
+    std::filesystem::remove_all(folder); // the first file cannot be created
+    CQXVideoFrame frame;
+    MakePlainFrame(frame, 1000, true, RecordTime(3));
+    ASSERT_EQ(manager.WriteVideo(frame), 1);
+    EXPECT_TRUE(WaitFor([&] { return !manager.IsRecorderRunning(); }));
+    EXPECT_TRUE(WaitFor([&] { return manager.IsRecording() == 0u; }));
 }
 
 TEST(CQXMysFileManager, ReportsThePlayerModeAsAnIndexAndItsPositions) {
