@@ -1,3 +1,4 @@
+#include "KWCpuFeatures.h"
 #include "KWPixelBuffer.h"
 
 #include <algorithm>
@@ -8,13 +9,8 @@
 #ifdef __SSE2__
 #include <emmintrin.h>
 #endif
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef KW_HAVE_X86
 #include <immintrin.h>
-#define KW_HAVE_X86 1
-// Functions built for processors with AVX2; they run only after HaveAvx2() said yes.
-#define KW_AVX2 __attribute__((target("avx2")))
-// Helpers of those functions, kept inside them so that the vectors stay in registers.
-#define KW_AVX2_INLINE __attribute__((target("avx2"), always_inline))
 #endif
 
 // The filter is separable and all integer: each source row needed is filtered across once into
@@ -176,13 +172,6 @@ KW_AVX2 void FilterDownAvx2(const std::uint32_t* upper, const std::uint32_t* low
     FilterDownSse2(upper + i, lower + i, f, count - i, out + i);
 }
 
-bool HaveAvx2() {
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return have;
-}
 #endif
 
 struct Kernels {
@@ -212,7 +201,7 @@ const Kernels* KernelsFor(KWBlitKernels level) {
 #endif
     case KWBlitKernels::kAvx2:
 #ifdef KW_HAVE_X86
-        return HaveAvx2() ? &kAvx2Kernels : nullptr;
+        return KWHaveAvx2() ? &kAvx2Kernels : nullptr;
 #else
         return nullptr;
 #endif

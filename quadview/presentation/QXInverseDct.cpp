@@ -1,15 +1,12 @@
 #include "QXInverseDct.h"
 
+#include "KWCpuFeatures.h"
+
 #include <algorithm>
 #include <cstring>
 
-#if defined(__x86_64__) || defined(__i386__)
+#ifdef KW_HAVE_X86
 #include <immintrin.h>
-#define QX_HAVE_X86 1
-// Functions built for processors with AVX2; they run only after HaveAvx2() said yes.
-#define QX_AVX2 __attribute__((target("avx2")))
-// Helpers of those functions, kept inside them so that the vectors stay in registers.
-#define QX_AVX2_INLINE __attribute__((target("avx2"), always_inline))
 #endif
 
 namespace QXInverseDct {
@@ -154,22 +151,22 @@ void StoreLines(const std::uint8_t pixels[64], std::uint8_t* out, int pitch, int
         std::memcpy(out, pixels + kLines * line, kLines);
 }
 
-#ifdef QX_HAVE_X86
+#ifdef KW_HAVE_X86
 
-QX_AVX2_INLINE inline __m256i Add(__m256i a, __m256i b) {
+KW_AVX2_INLINE inline __m256i Add(__m256i a, __m256i b) {
     return _mm256_add_epi32(a, b);
 }
 
-QX_AVX2_INLINE inline __m256i Sub(__m256i a, __m256i b) {
+KW_AVX2_INLINE inline __m256i Sub(__m256i a, __m256i b) {
     return _mm256_sub_epi32(a, b);
 }
 
-QX_AVX2_INLINE inline __m256i Multiply(__m256i v, std::int32_t factor) {
+KW_AVX2_INLINE inline __m256i Multiply(__m256i v, std::int32_t factor) {
     return _mm256_mullo_epi32(v, _mm256_set1_epi32(factor));
 }
 
 // Rotate45 of eight lanes, each product taken in 64 bits as in the scalar code.
-QX_AVX2_INLINE inline __m256i Rotate45(__m256i v) {
+KW_AVX2_INLINE inline __m256i Rotate45(__m256i v) {
     const __m256i factor = _mm256_set1_epi64x(kHalfSqrt2);
     const __m256i round = _mm256_set1_epi64x(128);
     const __m256i even = _mm256_add_epi64(_mm256_mul_epi32(v, factor), round);
@@ -180,7 +177,7 @@ QX_AVX2_INLINE inline __m256i Rotate45(__m256i v) {
 }
 
 // Turns eight rows of eight lanes into eight columns: lane i of r[k] moves to lane k of r[i].
-QX_AVX2_INLINE inline void Transpose(__m256i r[8]) {
+KW_AVX2_INLINE inline void Transpose(__m256i r[8]) {
     const __m256i t0 = _mm256_unpacklo_epi32(r[0], r[1]), t1 = _mm256_unpackhi_epi32(r[0], r[1]);
     const __m256i t2 = _mm256_unpacklo_epi32(r[2], r[3]), t3 = _mm256_unpackhi_epi32(r[2], r[3]);
     const __m256i t4 = _mm256_unpacklo_epi32(r[4], r[5]), t5 = _mm256_unpackhi_epi32(r[4], r[5]);
@@ -201,7 +198,7 @@ QX_AVX2_INLINE inline void Transpose(__m256i r[8]) {
 
 // The row pass on all eight rows at once (lane k of c[i] is coefficient i of row k), the same
 // operations as Row in the same order. Its shortcut gives the same results as the full pass.
-QX_AVX2_INLINE inline void Rows(__m256i c[8]) {
+KW_AVX2_INLINE inline void Rows(__m256i c[8]) {
     __m256i x1 = _mm256_slli_epi32(c[4], 11), x2 = c[6], x3 = c[2], x4 = c[1], x5 = c[7], x6 = c[5],
             x7 = c[3];
     __m256i x0 = Add(_mm256_slli_epi32(c[0], 11), _mm256_set1_epi32(128));
@@ -243,7 +240,7 @@ QX_AVX2_INLINE inline void Rows(__m256i c[8]) {
 // The column pass on all eight columns at once (lane c of r[k] is row k of column c), the same
 // operations as Column in the same order. Its shortcut gives the same results as the full pass,
 // so it is not needed here.
-QX_AVX2_INLINE inline void Columns(__m256i r[8]) {
+KW_AVX2_INLINE inline void Columns(__m256i r[8]) {
     const auto four = _mm256_set1_epi32(4);
     __m256i x1 = _mm256_slli_epi32(r[4], 8), x2 = r[6], x3 = r[2], x4 = r[1], x5 = r[7], x6 = r[5],
             x7 = r[3];
@@ -285,7 +282,7 @@ QX_AVX2_INLINE inline void Columns(__m256i r[8]) {
 
 // Limits eight lines of results to 0..255 (the clip table's range and then the pixels' range)
 // by saturating packs and stores them as pixels.
-QX_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, int pitch,
+KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, int pitch,
                                        int lines) {
     // The packs work within 128-bit halves: the 4-byte groups come out as line 0 left, line 1
     // left, line 2 left, line 3 left, line 0 right, ... and the permutation puts them in order.
@@ -317,20 +314,12 @@ void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* o
     StoreLines(pixels, out, pitch, lines);
 }
 
-#ifdef QX_HAVE_X86
-
-bool HaveAvx2() {
-    static const bool have = [] {
-        __builtin_cpu_init();
-        return __builtin_cpu_supports("avx2") != 0;
-    }();
-    return have;
-}
+#ifdef KW_HAVE_X86
 
 // Both passes work on all rows or columns at once, with a transposition before each. A block
 // with nothing but its DC term gives the same value everywhere: the row shortcut makes the
 // first row DC x 8 and the column shortcut limits (DC x 8 + 32) >> 6 for every line.
-QX_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
+KW_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                           int lines) {
     if (rows == 1 &&
         !(block[1] | block[2] | block[3] | block[4] | block[5] | block[6] | block[7])) {
@@ -365,10 +354,6 @@ QX_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* o
 
 #else
 
-bool HaveAvx2() {
-    return false;
-}
-
 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch, int lines) {
     ToPixelsPortable(block, rows, out, pitch, lines);
 }
@@ -380,7 +365,7 @@ void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int 
 void TransformToPixels(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                        int lines) {
     static const Detail::ToPixels implementation =
-        Detail::HaveAvx2() ? Detail::ToPixelsAvx2 : Detail::ToPixelsPortable;
+        KWHaveAvx2() ? Detail::ToPixelsAvx2 : Detail::ToPixelsPortable;
     implementation(block, rows, out, pitch, lines);
 }
 

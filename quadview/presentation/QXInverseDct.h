@@ -32,7 +32,7 @@ using ToPixels = void (*)(std::int32_t block[64], unsigned rows, std::uint8_t* o
                           int lines);
 void ToPixelsPortable(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                       int lines);
-bool HaveAvx2(); // the processor runs ToPixelsAvx2
+// Runs only where KWHaveAvx2() says yes.
 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch, int lines);
 } // namespace Detail
 

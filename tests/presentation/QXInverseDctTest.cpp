@@ -1,5 +1,7 @@
 #include "QXInverseDct.h"
 
+#include "KWCpuFeatures.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -241,7 +243,7 @@ TEST(QXInverseDct, EveryPixelPathGivesTheKeptResults) {
     std::vector<std::pair<const char*, QXInverseDct::Detail::ToPixels>> paths = {
         {"portable", QXInverseDct::Detail::ToPixelsPortable},
         {"chosen", QXInverseDct::TransformToPixels}};
-    if (QXInverseDct::Detail::HaveAvx2())
+    if (KWHaveAvx2())
         paths.emplace_back("avx2", QXInverseDct::Detail::ToPixelsAvx2);
     constexpr int kPitch = 13;
     for (const auto& [name, path] : paths) {
