@@ -181,7 +181,13 @@ void FfmpegMpeg1IntraDecode(benchmark::State& state) {
     avcodec_free_context(&c);
 }
 
+// The third argument is the conversion level (QXPixelConversion::Kernels) to measure.
 void OurYuvToRgb32(benchmark::State& state) {
+    const auto level = static_cast<QXPixelConversion::Kernels>(state.range(2));
+    if (!QXPixelConversion::SelectKernels(level)) {
+        state.SkipWithError("this processor lacks the conversion level");
+        return;
+    }
     const Scene s = MakeScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     std::vector<std::uint8_t> out(static_cast<std::size_t>(s.width * s.height * 4));
     for (auto _ : state) {
@@ -213,7 +219,10 @@ void FfmpegYuvToRgb32(benchmark::State& state) {
 
 BENCHMARK(OurKeyDecode)->Args({320, 112})->Args({640, 272});
 BENCHMARK(FfmpegMpeg1IntraDecode)->Args({320, 112})->Args({640, 272});
-BENCHMARK(OurYuvToRgb32)->Args({320, 112})->Args({640, 272});
+BENCHMARK(OurYuvToRgb32)
+    ->ArgNames({"width", "height", "level"})
+    ->ArgsProduct({{320}, {112}, {1, 2}})
+    ->ArgsProduct({{640}, {272}, {1, 2}});
 BENCHMARK(FfmpegYuvToRgb32)->Args({320, 112})->Args({640, 272});
 
 int main(int argc, char** argv) {

@@ -5,9 +5,24 @@
 #include <algorithm>
 #include <cstring>
 #include <random>
+#include <string>
 #include <vector>
 
 using namespace QXPixelConversion;
+
+namespace {
+// Runs `check` once with each conversion level this processor has, then goes back to the best.
+template <typename Check> void ForEachKernelLevel(Check check) {
+    for (const Kernels level : {Kernels::kPortable, Kernels::kSse2, Kernels::kAvx2}) {
+        if (!SelectKernels(level))
+            continue;
+        SCOPED_TRACE("conversion level " + std::to_string(static_cast<int>(level)));
+        check();
+    }
+    if (!SelectKernels(Kernels::kAvx2))
+        SelectKernels(Kernels::kSse2);
+}
+} // namespace
 
 TEST(QXPixelConversion, ColourFormulaLimitsAndTheBlackOfOne) {
     const Rgb grey = ToRgb(0, 128, 128);
@@ -38,32 +53,34 @@ struct SmallPicture {
 
 TEST(QXPixelConversion, RgbFormatsPackPixelsAndRespectThePitch) {
     SmallPicture p;
-    for (Format format : {kRGB565, kBGR565, kRGB24, kRGB32}) {
-        SCOPED_TRACE(format);
-        const int bytes = BytesPerPixel(format);
-        const int pitch = 4 * bytes + 7;
-        std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch * 2), 0xEE);
-        Convert(p.View(), format, out.data(), pitch);
-        for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 4; ++x) {
-                const Rgb c = ToRgb(p.y[y * 4 + x], p.u[x / 2], p.v[x / 2]);
-                const std::uint8_t* px = out.data() + y * pitch + x * bytes;
-                std::uint32_t value = 0;
-                std::memcpy(&value, px, static_cast<std::size_t>(std::min(bytes, 4)));
-                if (format == kRGB565)
-                    EXPECT_EQ(value, static_cast<std::uint32_t>((c.r >> 3) << 11 | (c.g >> 2) << 5 |
-                                                                c.b >> 3));
-                else if (format == kBGR565)
-                    EXPECT_EQ(value, static_cast<std::uint32_t>((c.b >> 3) << 11 | (c.g >> 2) << 5 |
-                                                                c.r >> 3));
-                else if (format == kRGB24)
-                    EXPECT_EQ(value, static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b));
-                else
-                    EXPECT_EQ(value, static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b));
-            }
-        // The bytes between the end of a line and the pitch are untouched.
-        EXPECT_EQ(out[static_cast<std::size_t>(4 * bytes)], 0xEE);
-    }
+    ForEachKernelLevel([&] {
+        for (Format format : {kRGB565, kBGR565, kRGB24, kRGB32}) {
+            SCOPED_TRACE(format);
+            const int bytes = BytesPerPixel(format);
+            const int pitch = 4 * bytes + 7;
+            std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch * 2), 0xEE);
+            Convert(p.View(), format, out.data(), pitch);
+            for (int y = 0; y < 2; ++y)
+                for (int x = 0; x < 4; ++x) {
+                    const Rgb c = ToRgb(p.y[y * 4 + x], p.u[x / 2], p.v[x / 2]);
+                    const std::uint8_t* px = out.data() + y * pitch + x * bytes;
+                    std::uint32_t value = 0;
+                    std::memcpy(&value, px, static_cast<std::size_t>(std::min(bytes, 4)));
+                    if (format == kRGB565)
+                        EXPECT_EQ(value, static_cast<std::uint32_t>((c.r >> 3) << 11 |
+                                                                    (c.g >> 2) << 5 | c.b >> 3));
+                    else if (format == kBGR565)
+                        EXPECT_EQ(value, static_cast<std::uint32_t>((c.b >> 3) << 11 |
+                                                                    (c.g >> 2) << 5 | c.r >> 3));
+                    else if (format == kRGB24)
+                        EXPECT_EQ(value, static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b));
+                    else
+                        EXPECT_EQ(value, static_cast<std::uint32_t>(c.r << 16 | c.g << 8 | c.b));
+                }
+            // The bytes between the end of a line and the pitch are untouched.
+            EXPECT_EQ(out[static_cast<std::size_t>(4 * bytes)], 0xEE);
+        }
+    });
 }
 
 TEST(QXPixelConversion, Yv12WritesLumaThenVThenU) {
@@ -119,78 +136,85 @@ TEST(QXPixelConversion, EveryColourOfEveryFormatFollowsTheFormula) {
         }
     const Picture picture{y.data(), u.data(), v.data(), kSize, kSize};
     std::vector<std::uint8_t> out(kSize * kSize * 4);
-    for (Format format : kRgbFormats) {
-        SCOPED_TRACE(format);
-        const int bytes = BytesPerPixel(format);
-        int mismatches = 0;
-        for (int group = 0; group < 64; ++group) {
-            for (int row = 0; row < kSize; ++row)
-                for (int x = 0; x < kSize; ++x)
-                    y[row * kSize + x] =
-                        static_cast<std::uint8_t>(4 * group + 2 * (row & 1) + (x & 1));
-            Convert(picture, format, out.data(), kSize * bytes);
-            for (int row = 0; row < kSize; ++row)
-                for (int x = 0; x < kSize; ++x) {
-                    const std::uint32_t expected =
-                        ExpectedPixel(format, y[row * kSize + x], x / 2, row / 2);
-                    mismatches += PixelAt(&out[static_cast<std::size_t>((row * kSize + x) * bytes)],
-                                          bytes) != expected;
-                }
+    ForEachKernelLevel([&] {
+        for (Format format : kRgbFormats) {
+            SCOPED_TRACE(format);
+            const int bytes = BytesPerPixel(format);
+            int mismatches = 0;
+            for (int group = 0; group < 64; ++group) {
+                for (int row = 0; row < kSize; ++row)
+                    for (int x = 0; x < kSize; ++x)
+                        y[row * kSize + x] =
+                            static_cast<std::uint8_t>(4 * group + 2 * (row & 1) + (x & 1));
+                Convert(picture, format, out.data(), kSize * bytes);
+                for (int row = 0; row < kSize; ++row)
+                    for (int x = 0; x < kSize; ++x) {
+                        const std::uint32_t expected =
+                            ExpectedPixel(format, y[row * kSize + x], x / 2, row / 2);
+                        mismatches +=
+                            PixelAt(&out[static_cast<std::size_t>((row * kSize + x) * bytes)],
+                                    bytes) != expected;
+                    }
+            }
+            EXPECT_EQ(mismatches, 0);
         }
-        EXPECT_EQ(mismatches, 0);
-    }
+    });
 }
 
 // Random pictures of many sizes, including widths that leave a remainder after any grouping of
 // pixels, with a pitch wider than the line: every pixel as the formula says, nothing written
 // between the line's end and the pitch.
 TEST(QXPixelConversion, AnySizeAndPitchConvertsEveryPixelAndNothingElse) {
-    std::mt19937 random(17);
-    for (int width : {2, 4, 6, 8, 14, 16, 18, 30, 32, 34, 62, 66, 320, 638, 640})
-        for (int height : {1, 2, 3, 7, 16}) {
-            SCOPED_TRACE(testing::Message() << width << "x" << height);
-            std::vector<std::uint8_t> y(static_cast<std::size_t>(width * height));
-            std::vector<std::uint8_t> u(static_cast<std::size_t>(width / 2 * ((height + 1) / 2)));
-            std::vector<std::uint8_t> v(u.size());
-            for (auto* plane : {&y, &u, &v})
-                for (auto& sample : *plane)
-                    sample = static_cast<std::uint8_t>(random());
-            const Picture picture{y.data(), u.data(), v.data(), width, height};
-            for (Format format : kRgbFormats) {
-                const int bytes = BytesPerPixel(format);
-                const int pitch = width * bytes + 5;
-                std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch * height), 0xA5);
-                Convert(picture, format, out.data(), pitch);
-                for (int row = 0; row < height; ++row) {
-                    const std::uint8_t* line = out.data() + row * pitch;
-                    for (int x = 0; x < width; ++x) {
-                        const int c = row / 2 * width / 2 + x / 2;
-                        ASSERT_EQ(PixelAt(line + x * bytes, bytes),
-                                  ExpectedPixel(format,
-                                                y[static_cast<std::size_t>(row * width + x)], u[c],
-                                                v[c]))
-                            << "format " << format << " at " << x << "," << row;
+    ForEachKernelLevel([] {
+        std::mt19937 random(17);
+        for (int width : {2, 4, 6, 8, 14, 16, 18, 30, 32, 34, 48, 62, 64, 66, 96, 320, 638, 640})
+            for (int height : {1, 2, 3, 7, 16}) {
+                SCOPED_TRACE(testing::Message() << width << "x" << height);
+                std::vector<std::uint8_t> y(static_cast<std::size_t>(width * height));
+                std::vector<std::uint8_t> u(
+                    static_cast<std::size_t>(width / 2 * ((height + 1) / 2)));
+                std::vector<std::uint8_t> v(u.size());
+                for (auto* plane : {&y, &u, &v})
+                    for (auto& sample : *plane)
+                        sample = static_cast<std::uint8_t>(random());
+                const Picture picture{y.data(), u.data(), v.data(), width, height};
+                for (Format format : kRgbFormats) {
+                    const int bytes = BytesPerPixel(format);
+                    const int pitch = width * bytes + 5;
+                    std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch * height), 0xA5);
+                    Convert(picture, format, out.data(), pitch);
+                    for (int row = 0; row < height; ++row) {
+                        const std::uint8_t* line = out.data() + row * pitch;
+                        for (int x = 0; x < width; ++x) {
+                            const int c = row / 2 * width / 2 + x / 2;
+                            ASSERT_EQ(PixelAt(line + x * bytes, bytes),
+                                      ExpectedPixel(format,
+                                                    y[static_cast<std::size_t>(row * width + x)],
+                                                    u[c], v[c]))
+                                << "format " << format << " at " << x << "," << row;
+                        }
+                        for (int i = width * bytes; i < pitch; ++i)
+                            ASSERT_EQ(line[i], 0xA5) << "format " << format << " row " << row;
                     }
-                    for (int i = width * bytes; i < pitch; ++i)
-                        ASSERT_EQ(line[i], 0xA5) << "format " << format << " row " << row;
+                }
+                const int pitch = width + 6;
+                std::vector<std::uint8_t> out(
+                    static_cast<std::size_t>(pitch * height + pitch / 2 * (height / 2) * 2 + 8),
+                    0xA5);
+                Convert(picture, kYV12, out.data(), pitch);
+                for (int row = 0; row < height; ++row)
+                    ASSERT_TRUE(std::equal(y.begin() + row * width, y.begin() + (row + 1) * width,
+                                           out.begin() + row * pitch));
+                const std::uint8_t* vPlane = out.data() + pitch * height;
+                const std::uint8_t* uPlane = vPlane + pitch / 2 * (height / 2);
+                for (int row = 0; row < height / 2; ++row) {
+                    ASSERT_TRUE(std::equal(v.begin() + row * width / 2,
+                                           v.begin() + (row + 1) * width / 2,
+                                           vPlane + row * (pitch / 2)));
+                    ASSERT_TRUE(std::equal(u.begin() + row * width / 2,
+                                           u.begin() + (row + 1) * width / 2,
+                                           uPlane + row * (pitch / 2)));
                 }
             }
-            const int pitch = width + 6;
-            std::vector<std::uint8_t> out(
-                static_cast<std::size_t>(pitch * height + pitch / 2 * (height / 2) * 2 + 8), 0xA5);
-            Convert(picture, kYV12, out.data(), pitch);
-            for (int row = 0; row < height; ++row)
-                ASSERT_TRUE(std::equal(y.begin() + row * width, y.begin() + (row + 1) * width,
-                                       out.begin() + row * pitch));
-            const std::uint8_t* vPlane = out.data() + pitch * height;
-            const std::uint8_t* uPlane = vPlane + pitch / 2 * (height / 2);
-            for (int row = 0; row < height / 2; ++row) {
-                ASSERT_TRUE(std::equal(v.begin() + row * width / 2,
-                                       v.begin() + (row + 1) * width / 2,
-                                       vPlane + row * (pitch / 2)));
-                ASSERT_TRUE(std::equal(u.begin() + row * width / 2,
-                                       u.begin() + (row + 1) * width / 2,
-                                       uPlane + row * (pitch / 2)));
-            }
-        }
+    });
 }
