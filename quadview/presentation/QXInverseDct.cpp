@@ -196,6 +196,33 @@ KW_AVX2_INLINE inline void Transpose(__m256i r[8]) {
     r[7] = _mm256_permute2x128_si256(u3, u7, 0x31);
 }
 
+// The last stage that both passes share: the butterflies, the 45-degree rotation and the final
+// shift by `Shift` into the eight outputs.
+template <int Shift>
+KW_AVX2_INLINE inline void Finish(__m256i x0, __m256i x2, __m256i x3, __m256i x4, __m256i x5,
+                                  __m256i x6, __m256i x7, __m256i x8, __m256i out[8]) {
+    const __m256i x1 = Add(x4, x6);
+    x4 = Sub(x4, x6);
+    x6 = Add(x5, x7);
+    x5 = Sub(x5, x7);
+
+    x7 = Add(x8, x3);
+    x8 = Sub(x8, x3);
+    x3 = Add(x0, x2);
+    x0 = Sub(x0, x2);
+    x2 = Rotate45(Add(x4, x5));
+    x4 = Rotate45(Sub(x4, x5));
+
+    out[0] = _mm256_srai_epi32(Add(x7, x1), Shift);
+    out[1] = _mm256_srai_epi32(Add(x3, x2), Shift);
+    out[2] = _mm256_srai_epi32(Add(x0, x4), Shift);
+    out[3] = _mm256_srai_epi32(Add(x8, x6), Shift);
+    out[4] = _mm256_srai_epi32(Sub(x8, x6), Shift);
+    out[5] = _mm256_srai_epi32(Sub(x0, x4), Shift);
+    out[6] = _mm256_srai_epi32(Sub(x3, x2), Shift);
+    out[7] = _mm256_srai_epi32(Sub(x7, x1), Shift);
+}
+
 // The row pass on all eight rows at once (lane k of c[i] is coefficient i of row k), the same
 // operations as Row in the same order. Its shortcut gives the same results as the full pass.
 KW_AVX2_INLINE inline void Rows(__m256i c[8]) {
@@ -215,26 +242,7 @@ KW_AVX2_INLINE inline void Rows(__m256i c[8]) {
     x1 = Multiply(Add(x3, x2), W6);
     x2 = Sub(x1, Multiply(x2, W2 + W6));
     x3 = Add(x1, Multiply(x3, W2 - W6));
-    x1 = Add(x4, x6);
-    x4 = Sub(x4, x6);
-    x6 = Add(x5, x7);
-    x5 = Sub(x5, x7);
-
-    x7 = Add(x8, x3);
-    x8 = Sub(x8, x3);
-    x3 = Add(x0, x2);
-    x0 = Sub(x0, x2);
-    x2 = Rotate45(Add(x4, x5));
-    x4 = Rotate45(Sub(x4, x5));
-
-    c[0] = _mm256_srai_epi32(Add(x7, x1), 8);
-    c[1] = _mm256_srai_epi32(Add(x3, x2), 8);
-    c[2] = _mm256_srai_epi32(Add(x0, x4), 8);
-    c[3] = _mm256_srai_epi32(Add(x8, x6), 8);
-    c[4] = _mm256_srai_epi32(Sub(x8, x6), 8);
-    c[5] = _mm256_srai_epi32(Sub(x0, x4), 8);
-    c[6] = _mm256_srai_epi32(Sub(x3, x2), 8);
-    c[7] = _mm256_srai_epi32(Sub(x7, x1), 8);
+    Finish<8>(x0, x2, x3, x4, x5, x6, x7, x8, c);
 }
 
 // The column pass on all eight columns at once (lane c of r[k] is row k of column c), the same
@@ -258,26 +266,7 @@ KW_AVX2_INLINE inline void Columns(__m256i r[8]) {
     x1 = Add(Multiply(Add(x3, x2), W6), four);
     x2 = _mm256_srai_epi32(Sub(x1, Multiply(x2, W2 + W6)), 3);
     x3 = _mm256_srai_epi32(Add(x1, Multiply(x3, W2 - W6)), 3);
-    x1 = Add(x4, x6);
-    x4 = Sub(x4, x6);
-    x6 = Add(x5, x7);
-    x5 = Sub(x5, x7);
-
-    x7 = Add(x8, x3);
-    x8 = Sub(x8, x3);
-    x3 = Add(x0, x2);
-    x0 = Sub(x0, x2);
-    x2 = Rotate45(Add(x4, x5));
-    x4 = Rotate45(Sub(x4, x5));
-
-    r[0] = _mm256_srai_epi32(Add(x7, x1), 14);
-    r[1] = _mm256_srai_epi32(Add(x3, x2), 14);
-    r[2] = _mm256_srai_epi32(Add(x0, x4), 14);
-    r[3] = _mm256_srai_epi32(Add(x8, x6), 14);
-    r[4] = _mm256_srai_epi32(Sub(x8, x6), 14);
-    r[5] = _mm256_srai_epi32(Sub(x0, x4), 14);
-    r[6] = _mm256_srai_epi32(Sub(x3, x2), 14);
-    r[7] = _mm256_srai_epi32(Sub(x7, x1), 14);
+    Finish<14>(x0, x2, x3, x4, x5, x6, x7, x8, r);
 }
 
 // Limits eight lines of results to 0..255 (the clip table's range and then the pixels' range)
