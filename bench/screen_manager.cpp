@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "KWQtTextPainter.h"
+
 #include <QGuiApplication>
 
 #include <array>
@@ -110,6 +112,7 @@ BENCHMARK(BM_Composite640x272)->UseRealTime()->MeasureProcessCPUTime()->MinTime(
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication application(argc, argv);
+    KWInstallQtTextPainter();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

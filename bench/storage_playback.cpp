@@ -8,6 +8,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include "KWQtTextPainter.h"
+
 #include <QGuiApplication>
 
 #include <chrono>
@@ -115,6 +117,7 @@ BENCHMARK(BM_Forward64Composite640x272)->UseManualTime()->MeasureProcessCPUTime(
 int main(int argc, char** argv) {
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     QGuiApplication application(argc, argv);
+    KWInstallQtTextPainter();
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

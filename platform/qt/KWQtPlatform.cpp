@@ -2,6 +2,7 @@
 
 #include "KWMailbox.h"
 #include "KWMessageBox.h"
+#include "KWQtTextPainter.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -54,6 +55,7 @@ int ShowOnGuiThread(const KWMessageBoxRequest& request) {
 } // namespace
 
 void KWInstallQtPlatform() {
+    KWInstallQtTextPainter();
     auto gui = KWMailbox::ForCurrentThread();
     QPointer<QCoreApplication> app(QCoreApplication::instance());
     gui->SetWaker([app, weak = std::weak_ptr<KWMailbox>(gui)] {

@@ -4,9 +4,9 @@
 #include <functional>
 
 // Connects the platform services to Qt: messages for the GUI thread's windows are delivered by
-// its event loop, and message boxes become real dialogs shown on the GUI thread (a worker's box
-// waits for the GUI thread like a sent message). Call once, on the GUI thread, after the
-// QApplication exists.
+// its event loop, message boxes become real dialogs shown on the GUI thread (a worker's box
+// waits for the GUI thread like a sent message), and text in display surfaces is drawn with
+// Qt's fonts. Call once, on the GUI thread, after the QApplication exists.
 void KWInstallQtPlatform();
 
 // A window's message target: the window handles its messages in the given function.

@@ -1,8 +1,6 @@
 #include "CQXStorageDeviceManager.h"
 
-#include "CKWWaveManager.h"
 #include "CQXMysFileManager.h"
-#include "CQXScreenManager4.h"
 #include "KWMailbox.h"
 #include "KWTick.h"
 #include "QXChannelSet.h"
@@ -49,8 +47,8 @@ CQXStorageDeviceManager::~CQXStorageDeviceManager() {
         device.RemoveListenerObject(this);
 }
 
-bool CQXStorageDeviceManager::OpenAllDevices(CQXScreenManager4* screenManager,
-                                             CKWWaveManager* waveManager,
+bool CQXStorageDeviceManager::OpenAllDevices(CQXVideoSink* screenManager,
+                                             CQXAudioSink* waveManager,
                                              CQXMysFileManager* mysFileManager) {
     m_screenManager = screenManager;
     m_waveManager = waveManager;

@@ -1,8 +1,10 @@
 #pragma once
 #include "CKWThread.h"
 #include "CQXAudioFrame.h"
+#include "CQXAudioSink.h"
 #include "CQXFrameReader.h"
 #include "CQXStorageDevice.h"
+#include "CQXVideoSink.h"
 #include "KWDriveList.h"
 #include "QXPlayMode.h"
 
@@ -13,8 +15,6 @@
 #include <mutex>
 #include <string>
 
-class CQXScreenManager4;
-class CKWWaveManager;
 class CQXMysFileManager;
 
 // The table of the machine's drives as DVR storage devices: opens every drive, keeps the list of
@@ -52,7 +52,7 @@ public:
 
     // Opens drive numbers 0-31 in order into dense device indices; true when one opened. The
     // three managers receive the frames of playback; they are not owned.
-    bool OpenAllDevices(CQXScreenManager4* screenManager, CKWWaveManager* waveManager,
+    bool OpenAllDevices(CQXVideoSink* screenManager, CQXAudioSink* waveManager,
                         CQXMysFileManager* mysFileManager);
     void CloseAllDevices();
 
@@ -124,8 +124,8 @@ protected:
     // stop is waiting), then to the stream capture.
     virtual void DeliverAudioFrame(CQXAudioFrame& frame);
 
-    CQXScreenManager4* m_screenManager = nullptr;
-    CKWWaveManager* m_waveManager = nullptr;
+    CQXVideoSink* m_screenManager = nullptr;
+    CQXAudioSink* m_waveManager = nullptr;
     CQXMysFileManager* m_mysFileManager = nullptr;
 
 private:

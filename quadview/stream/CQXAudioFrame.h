@@ -1,5 +1,5 @@
 #pragma once
-#include "CKWBuffer_BYTE.h"
+#include "CKWBuffer.h"
 
 #include <cstdint>
 

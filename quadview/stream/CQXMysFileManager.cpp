@@ -1,7 +1,5 @@
 #include "CQXMysFileManager.h"
 
-#include "CKWWaveManager.h"
-#include "CQXScreenManager4.h"
 #include "KWErrorReport.h"
 #include "KWTick.h"
 
@@ -19,7 +17,7 @@ CQXMysFileManager::~CQXMysFileManager() {
     m_recorder.RemoveAllListeners();
 }
 
-void CQXMysFileManager::SetOutputs(CQXScreenManager4* screenManager, CKWWaveManager* waveManager) {
+void CQXMysFileManager::SetOutputs(CQXVideoSink* screenManager, CQXAudioSink* waveManager) {
     m_screenManager = screenManager;
     m_waveManager = waveManager;
     m_recorder.SetScreenManager(screenManager);

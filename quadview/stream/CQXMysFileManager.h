@@ -1,15 +1,15 @@
 #pragma once
 #include "CKWObject.h"
+#include "CQXAudioSink.h"
 #include "CQXMysPlayer.h"
 #include "CQXMysRecorder.h"
+#include "CQXVideoSink.h"
 
 #include <atomic>
 #include <cstdint>
 #include <string>
 
-class CKWWaveManager;
 class CQXAudioFrame;
-class CQXScreenManager4;
 class CQXVideoFrame;
 
 // Owns the MYS recorder and player: passes captured device frames to the recorder, routes the
@@ -31,7 +31,7 @@ public:
 
     // The managers the player's frames go to; not owned. The screen manager also gives the
     // recorder the channels shown.
-    void SetOutputs(CQXScreenManager4* screenManager, CKWWaveManager* waveManager);
+    void SetOutputs(CQXVideoSink* screenManager, CQXAudioSink* waveManager);
 
     int OpenRecorder(const char* directory, std::uint32_t standard);
     void CloseRecorder();
@@ -61,8 +61,8 @@ public:
     KWResult OnListenerSend(std::uint32_t message, KWWParam wParam, KWLParam lParam) override;
 
 private:
-    CQXScreenManager4* m_screenManager = nullptr;
-    CKWWaveManager* m_waveManager = nullptr;
+    CQXVideoSink* m_screenManager = nullptr;
+    CQXAudioSink* m_waveManager = nullptr;
     std::atomic<std::uint32_t> m_status{kStatusIdle};
     CQXMysRecorder m_recorder;
     CQXMysPlayer m_player;

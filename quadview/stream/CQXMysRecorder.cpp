@@ -1,9 +1,9 @@
 #include "CQXMysRecorder.h"
 
 #include "CQXAudioFrame.h"
-#include "CQXScreenManager4.h"
 #include "CQXVideoFrame.h"
 #include "KWErrorReport.h"
+#include "KWPrepareDirectory.h"
 #include "KWTick.h"
 
 #include <cstdio>

@@ -1,6 +1,7 @@
 #pragma once
 #include "CKWThread.h"
 #include "CQXMysFrame.h"
+#include "CQXVideoSink.h"
 #include "QXMysFileHeader.h"
 
 #include <array>
@@ -11,7 +12,6 @@
 #include <string>
 
 class CQXAudioFrame;
-class CQXScreenManager4;
 class CQXVideoFrame;
 
 // Copies the frames the device reader produces into MYS files in a chosen directory. The
@@ -36,7 +36,7 @@ public:
     ~CQXMysRecorder() override;
 
     // Where video records take their channel byte from: the channels it shows. Not owned.
-    void SetScreenManager(CQXScreenManager4* screenManager) { m_screenManager = screenManager; }
+    void SetScreenManager(CQXVideoSink* screenManager) { m_screenManager = screenManager; }
 
     // Prepares the directory and starts the writer; no file is created before the first key
     // frame. Standard 0 NTSC, 1 PAL; anything else is refused.
@@ -79,7 +79,7 @@ private:
     void Shutdown();
 
     const std::uint32_t m_fileSizeLimit;
-    CQXScreenManager4* m_screenManager = nullptr;
+    CQXVideoSink* m_screenManager = nullptr;
     std::atomic<std::uint32_t> m_standard{kStandardNone};
 
     // Producer side, under m_producerMutex: whether frames are taken at all, the ring index,

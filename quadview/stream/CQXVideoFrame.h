@@ -1,5 +1,6 @@
 #pragma once
-#include "CKWBuffer_BYTE.h"
+#include "CKWBuffer.h"
+#include "CQXCodedPicture.h"
 #include "QXTimestamp.h"
 
 #include <atomic>
@@ -8,7 +9,7 @@
 // Collects the bytes of one video frame from the stream: its header byte, then one slice per
 // macroblock row, each beginning with 00 00 01. A complete frame belongs to its consumer until
 // the consumer calls Reset; the complete mark is the hand-over between threads.
-class CQXVideoFrame : public CKWBuffer_BYTE {
+class CQXVideoFrame : public CKWBuffer_BYTE, public CQXCodedPicture {
 public:
     static constexpr std::uint32_t kCapacity = 131072;
     static constexpr std::uint8_t kMaxSlices = 19;
@@ -27,17 +28,18 @@ public:
     // Records the slices of a frame loaded whole (at most 18).
     void FindSlices();
 
-    bool IsComplete() const { return m_complete.load(std::memory_order_acquire); }
+    bool IsComplete() const override { return m_complete.load(std::memory_order_acquire); }
     void SetComplete(bool complete) { m_complete.store(complete, std::memory_order_release); }
     void SetInFrame(bool inFrame) { m_inFrame = inFrame; }
     bool IsInFrame() const { return m_inFrame; }
 
     // Header byte: bits 0-2 channel, 3-6 quantiser, 7 key picture.
     std::uint8_t GetChannel() const;
-    std::uint8_t GetQuantiser() const;
-    std::uint32_t IsKeyFrame() const;
-    std::uint8_t GetSliceCount() const;
-    int GetSliceAddress(std::uint8_t index, const std::uint8_t*& address) const;
+    std::uint8_t GetQuantiser() const override;
+    std::uint32_t IsKeyFrame() const override;
+    std::uint8_t GetSliceCount() const override;
+    int GetSliceAddress(std::uint8_t index, const std::uint8_t*& address) const override;
+    const std::uint8_t* GetPictureEnd() const override { return GetData() + m_fillLength; }
     std::uint32_t GetSliceOffset(std::uint8_t index) const;
     QXTimestamp GetTimestamp() const;
     std::uint8_t GetChannelSet() const { return m_channelSet; }

@@ -1,5 +1,5 @@
 #include "CQXFrameLister.h"
-#include "../presentation/VideoTestPictures.h"
+#include "VideoTestPictures.h"
 #include "KWSha256.h"
 #include "MemoryStream.h"
 

@@ -1,5 +1,5 @@
 #include "CQXFrameReader.h"
-#include "../presentation/VideoTestPictures.h"
+#include "VideoTestPictures.h"
 #include "MemoryStream.h"
 
 #include <gtest/gtest.h>

@@ -1,5 +1,5 @@
 #include "CQX4KPacket.h"
-#include "CKWBuffer_SHORT.h"
+#include "CKWBuffer.h"
 #include "QXChannelSet.h"
 #include "QXTimestamp.h"
 

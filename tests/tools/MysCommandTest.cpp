@@ -1,5 +1,5 @@
-#include "../presentation/VideoTestPictures.h"
-#include "../stream/MysTestSupport.h"
+#include "VideoTestPictures.h"
+#include "MysTestSupport.h"
 #include "CQXMysRecorder.h"
 #include "KWSha256.h"
 #include "KWTempDir.h"

@@ -2,6 +2,7 @@
 // a view of a given size and writes the composed view as a 24-bit BMP file.
 #include "CQXFrameReader.h"
 #include "CQXOffscreenView.h"
+#include "KWQtTextPainter.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
 
@@ -54,6 +55,7 @@ int RunRender(const std::vector<std::string>& arguments) {
     char program[] = "qvtool";
     char* argv[] = {program, nullptr};
     QGuiApplication application(argc, argv);
+    KWInstallQtTextPainter();
 
     CQXOffscreenView view(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
     if (!view.Open()) {

@@ -1,5 +1,5 @@
 #pragma once
-#include "CKWBuffer_SHORT.h"
+#include "CKWBuffer.h"
 #include "KWWaveFormat.h"
 
 #include <atomic>

@@ -1,6 +1,7 @@
 #pragma once
 #include "CKWObject.h"
 #include "CKWWaveBuffer.h"
+#include "CQXAudioSink.h"
 #include "KWWaveOut.h"
 
 #include <atomic>
@@ -13,7 +14,7 @@ class CQXAudioFrame;
 // Plays the recorded sound: each audio frame's companded bytes are expanded into 16-bit
 // samples, scaled by the volume, and queued on one of two alternating playback buffers of the
 // wave output. One producer plays at a time; the owner opens, closes and sets the volume.
-class CKWWaveManager : public CKWObject {
+class CKWWaveManager : public CKWObject, public CQXAudioSink {
 public:
     // The recorder's sound: 8000 samples per second, played as 16-bit samples.
     static constexpr std::uint32_t kSampleRate = 8000;
@@ -31,13 +32,13 @@ public:
     int Open(std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
     // Pauses, returns every queued buffer unplayed and closes the output.
     void Close();
-    bool IsOpen() const { return m_open.load(std::memory_order_acquire); }
+    bool IsOpen() const override { return m_open.load(std::memory_order_acquire); }
 
     // 1 when the frame was taken (copied, or released while closed), 0 when no playback buffer
     // is free: the caller offers the same frame again later. With swapBytes the frame's byte
     // pairs are exchanged back in place first. A frame longer than one buffer is played in
     // buffer-sized pieces; 0 then means part of it is queued and the rest waits for the retry.
-    int Play(CQXAudioFrame& frame, bool swapBytes);
+    int Play(CQXAudioFrame& frame, bool swapBytes) override;
 
     void SetVolume(int position);
     int GetVolumePercent() const;

@@ -3,6 +3,7 @@
 #include "CQXVideoEncoder.h"
 #include "CQXVideoFrame.h"
 #include "KWDisplayWindow.h"
+#include "KWQtTextPainter.h"
 #include "QXPixelConversion.h"
 #include "QXVideoStartCode.h"
 #include "VideoTestPictures.h"
@@ -13,7 +14,7 @@
 #include <cstdlib>
 #include <thread>
 
-// Fonts for the caption text need a GUI application; the tests run on the offscreen platform.
+// The caption text is drawn with Qt's fonts, which need a GUI application; the tests run on the offscreen platform.
 inline void EnsureGuiApplication() {
     if (QGuiApplication::instance())
         return;
@@ -24,6 +25,7 @@ inline void EnsureGuiApplication() {
     // Never destroyed: tearing it down among the static destructors crashes inside Qt.
     static QGuiApplication* application = new QGuiApplication(argc, argv);
     (void)application;
+    KWInstallQtTextPainter();
 }
 
 inline TestPicture MakeFlat(int width, int height, std::uint8_t y, std::uint8_t u, std::uint8_t v) {

@@ -6,6 +6,7 @@
 #include "CQXDirectDrawSurface7Capture.h"
 #include "CQXDirectDrawSurface7Conversion.h"
 #include "CQXDirectDrawSurface7Information.h"
+#include "CQXVideoSink.h"
 #include "QXScreenLayout.h"
 #include "QXTimestamp.h"
 
@@ -22,7 +23,7 @@ class KWDisplayWindow;
 // the caption bars and composes the view onto the primary surface in the layout the shown
 // channels call for, then releases the frame (resets it) back to its producer. Timers repaint
 // the view while no frames arrive and feed the frame-rate statistics.
-class CQXScreenManager4 : public CKWThread {
+class CQXScreenManager4 : public CKWThread, public CQXVideoSink {
 public:
     static constexpr int kVideoSurfaces = 7;
     static constexpr std::size_t kMaxQueuedFrames = 2;
@@ -45,14 +46,14 @@ public:
 
     // From a producer's thread: queues a complete frame, or releases it at once when two are
     // already queued. The frame comes back to the producer when it is reset.
-    void SubmitFrame(CQXVideoFrame* frame);
+    void SubmitFrame(CQXVideoFrame* frame) override;
     // The video window changed (size): recompute the layout from its client area.
     void SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow);
     // Forget every channel's picture (working mode change).
     void ClearPictures();
 
     std::uint8_t GetRecordedChannels() const { return m_recordedChannels; }
-    std::uint8_t GetDisplayMask() const { return m_displayMask; }
+    std::uint8_t GetDisplayMask() const override { return m_displayMask; }
     QXTimestamp GetDateTime() const;
     // A decoder error counter summed over the video surfaces of channels 1-4 and the composite.
     std::uint32_t GetDecoderCounter(CQXVideoDecoder::Counter counter) const;

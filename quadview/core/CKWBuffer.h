@@ -38,3 +38,5 @@ private:
 };
 
 using CKWBuffer_BYTE = CKWBuffer<std::uint8_t>;
+// Sound samples.
+using CKWBuffer_SHORT = CKWBuffer<std::int16_t>;

@@ -3,7 +3,7 @@
 #include <memory>
 #include <string>
 
-class CQXVideoFrame;
+class CQXCodedPicture;
 class QXBitReader;
 
 // Decodes the DVR's intra DCT pictures into planar YUV 4:2:0. A key picture codes every
@@ -46,7 +46,7 @@ public:
     // Decodes a complete frame. Returns the three output planes (Y, U, V; lines of GetWidth()
     // and GetWidth() / 2 bytes), or null on failure; the output then keeps the previous picture.
     // The planes stay valid and unchanged until the next successful Decode.
-    const std::uint8_t* const* Decode(const CQXVideoFrame* frame);
+    const std::uint8_t* const* Decode(const CQXCodedPicture* frame);
     const std::uint8_t* const* GetPlanes() const { return m_output; }
 
     // The picture size a key picture of that many slices has; false for an unlisted count.

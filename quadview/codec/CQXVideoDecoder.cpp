@@ -1,6 +1,6 @@
 #include "CQXVideoDecoder.h"
 
-#include "CQXVideoFrame.h"
+#include "CQXCodedPicture.h"
 #include "QXBitReader.h"
 #include "QXDctCoefficientCode.h"
 #include "QXInverseDct.h"
@@ -81,7 +81,7 @@ void CQXVideoDecoder::Release() {
     std::fill(std::begin(m_work), std::end(m_work), nullptr);
 }
 
-const std::uint8_t* const* CQXVideoDecoder::Decode(const CQXVideoFrame* frame) {
+const std::uint8_t* const* CQXVideoDecoder::Decode(const CQXCodedPicture* frame) {
     if (!frame) {
         Count(kNullFrame);
         return nullptr;
@@ -121,7 +121,7 @@ const std::uint8_t* const* CQXVideoDecoder::Decode(const CQXVideoFrame* frame) {
     std::memcpy(m_work[kU], m_output[kU], lumaBytes / 4);
     std::memcpy(m_work[kV], m_output[kV], lumaBytes / 4);
 
-    const std::uint8_t* end = frame->GetData() + frame->GetLength();
+    const std::uint8_t* end = frame->GetPictureEnd();
     for (int s = 0; s < slices; ++s) {
         const std::uint8_t* slice = nullptr;
         frame->GetSliceAddress(static_cast<std::uint8_t>(s), slice);

@@ -1,25 +1,14 @@
 #pragma once
-#include "KWDisplayTypes.h"
+#include "KWTextPainter.h"
 
-#include <cstdint>
 #include <memory>
 #include <string>
 
 class KWDisplaySurface;
 
-// A logical font as the captions ask for it: face, cell height and average character width in
-// pixels, weight 100-900.
-struct KWFontSpec {
-    const char* face;
-    int height;
-    int width;
-    int weight;
-};
-
 // Text drawing into an RGB surface's memory. The surface stays locked while the context
 // exists. The context is not valid (and draws nothing) for a planar or lost surface, or when
-// the program runs without a GUI application to provide fonts. Text has a transparent
-// background; colours are 0x00BBGGRR values.
+// the program has installed no text painter (no fonts to draw with).
 class KWDeviceContext {
 public:
     explicit KWDeviceContext(KWDisplaySurface& surface);
@@ -27,7 +16,7 @@ public:
     KWDeviceContext(const KWDeviceContext&) = delete;
     KWDeviceContext& operator=(const KWDeviceContext&) = delete;
 
-    bool IsValid() const { return m_impl != nullptr; }
+    bool IsValid() const { return m_painter != nullptr; }
     void SetFont(const KWFontSpec& font);
     void SetTextColor(std::uint32_t colorRef);
     // Draws text whose character cells start at (x, y).
@@ -35,7 +24,6 @@ public:
     KWSize GetTextExtent(const std::string& text) const;
 
 private:
-    struct Impl;
     KWDisplaySurface& m_surface;
-    std::unique_ptr<Impl> m_impl;
+    std::unique_ptr<KWTextPainter> m_painter;
 };

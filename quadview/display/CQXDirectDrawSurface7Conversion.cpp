@@ -1,5 +1,7 @@
 #include "CQXDirectDrawSurface7Conversion.h"
 
+#include "CQXVideoFrame.h"
+
 #include "KWDisplaySurface.h"
 #include "QXPixelConversion.h"
 
