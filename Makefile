@@ -4,7 +4,7 @@ SANITIZE_BUILD ?= build-sanitize
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize clean
+.PHONY: all deps configure build run test bench sanitize format format-check clean
 
 all: build
 
@@ -29,6 +29,16 @@ bench: build
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_FLAGS="-DQV_SANITIZE=address,undefined -DQV_BENCH=OFF"
+
+# Our C++ sources as the repository's .clang-format lays them out: `format` rewrites them,
+# `format-check` fails on the first file that differs (CI runs it).
+SOURCES = $(shell git ls-files '*.cpp' '*.h')
+
+format: deps
+	@clang-format -i $(SOURCES)
+
+format-check: deps
+	@clang-format --dry-run -Werror $(SOURCES)
 
 clean:
 	rm -rf $(BUILD) $(SANITIZE_BUILD)
