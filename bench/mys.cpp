@@ -101,7 +101,10 @@ void BM_RecorderOffersFramesOnce(benchmark::State& state) {
     for (auto _ : state) {
         TempDir dir;
         CQXMysRecorder recorder;
-        recorder.Open(dir.path.string(), 0);
+        if (!recorder.Open(dir.path.string(), 0)) {
+            state.SkipWithError("the recorder could not open its directory");
+            break;
+        }
         const auto start = std::chrono::steady_clock::now();
         for (std::uint32_t n = 0; n < offered; ++n) {
             Fill(frame, body, TimeOf(n / 25));
@@ -137,7 +140,10 @@ void BM_RecorderWriteWhenFree(benchmark::State& state) {
     for (auto _ : state) {
         TempDir dir;
         CQXMysRecorder recorder;
-        recorder.Open(dir.path.string(), 0);
+        if (!recorder.Open(dir.path.string(), 0)) {
+            state.SkipWithError("the recorder could not open its directory");
+            break;
+        }
         const auto start = std::chrono::steady_clock::now();
         for (std::uint32_t n = 0; n < 2000; ++n) {
             Fill(frame, body, TimeOf(n / 25));
@@ -212,7 +218,10 @@ void BM_PlayerFastForward64(benchmark::State& state) {
         player.SetPacing(paced);
         FrameCounter counter;
         player.AddListenerObject(&counter);
-        player.Open(path);
+        if (!player.Open(path)) {
+            state.SkipWithError("the player could not open the file");
+            break;
+        }
         while (counter.frames == 0)
             KWSleep(kPollMs);
         player.SetPlayMode(QXPlayMode::kFastForward64, QXPlayMode::kNoTarget);

@@ -145,7 +145,10 @@ void OurKeyDecode(benchmark::State& state) {
     CQXVideoFrame frame;
     const std::size_t bytes = OurFrame(s, frame);
     CQXVideoDecoder decoder;
-    decoder.Initialize();
+    if (!decoder.Initialize()) {
+        state.SkipWithError("the decoder could not allocate its planes");
+        return;
+    }
     for (auto _ : state)
         benchmark::DoNotOptimize(decoder.Decode(&frame));
     if (!decoder.Decode(&frame))

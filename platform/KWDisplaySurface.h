@@ -45,7 +45,7 @@ public:
     KWDisplayResult SetClipper(std::shared_ptr<KWDisplayClipper> clipper);
 
     // Off-screen surfaces only. `wait` false gives kBusy while another lock holds the surface.
-    KWDisplayResult Lock(KWLockedSurface& locked, bool wait);
+    [[nodiscard]] KWDisplayResult Lock(KWLockedSurface& locked, bool wait);
     KWDisplayResult Unlock();
 
     // Fills `rect` (the whole surface when null) with a raw pixel value of the surface's layout.

@@ -14,8 +14,8 @@ public:
     // Replaces the memory with a zeroed picture. The pitch is the row's bytes plus
     // `pitchPadding`, rounded up to the alignment. False when a size is not positive, a planar
     // picture has an odd size, or memory is short; the buffer is then empty.
-    bool Allocate(KWPixelLayout layout, std::int32_t width, std::int32_t height,
-                  std::int32_t pitchPadding = 0);
+    [[nodiscard]] bool Allocate(KWPixelLayout layout, std::int32_t width, std::int32_t height,
+                                std::int32_t pitchPadding = 0);
     void Free();
     bool IsEmpty() const { return !m_bits; }
 

@@ -33,7 +33,7 @@ public:
     KWRawDrive& operator=(const KWRawDrive&) = delete;
 
     // Opens an existing block device or regular file for reading; anything else is refused.
-    bool Open(const std::string& path);
+    [[nodiscard]] bool Open(const std::string& path);
     void Close();
     bool IsOpen() const { return m_fd.load() >= 0; }
 
@@ -44,10 +44,10 @@ public:
     bool SetMediaRemoval(bool prevent) const;
 
     // Moves the read position; any offset a disk could address is accepted.
-    bool Seek(std::uint64_t byteOffset);
+    [[nodiscard]] bool Seek(std::uint64_t byteOffset);
     // Reads at the position and advances it. Returns the bytes read, or -1 with errno set when
     // the read fails or begins at or past the end.
-    long long Read(void* buffer, std::size_t bytes);
+    [[nodiscard]] long long Read(void* buffer, std::size_t bytes);
 
 private:
     bool IsBlockDevice() const;

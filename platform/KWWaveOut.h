@@ -25,11 +25,11 @@ public:
     KWWaveOut(const KWWaveOut&) = delete;
     KWWaveOut& operator=(const KWWaveOut&) = delete;
 
-    bool Prepare(KWWaveHeader& header);
+    [[nodiscard]] bool Prepare(KWWaveHeader& header);
     // Refused while the buffer is queued.
     bool Unprepare(KWWaveHeader& header);
     // Queues a prepared buffer that is not queued yet and whose recorded length fits it.
-    bool Write(KWWaveHeader& header);
+    [[nodiscard]] bool Write(KWWaveHeader& header);
     // While paused nothing is consumed.
     void Pause();
     void Restart();

@@ -85,9 +85,9 @@ struct CKWAviConverter::Job {
         return false;
     }
 
-    CKWAviConverterStream* StreamOf(int input) {
+    CKWAviConverterStream* StreamOf(int inputIndex) {
         for (auto& stream : streams) {
-            if (stream->input == input) {
+            if (stream->input == inputIndex) {
                 return stream.get();
             }
         }
@@ -98,11 +98,11 @@ struct CKWAviConverter::Job {
     bool SetUpCopy(CKWAviConverterStream& stream, const AVStream& source);
     bool SetUpVideoEncoder(CKWAviConverterStream& stream, const AVStream& source);
     bool SetUpAudioEncoder(CKWAviConverterStream& stream, const AVStream& source);
-    bool WriteCopied(CKWAviConverterStream& stream, AVPacket& packet);
-    bool Transcode(CKWAviConverterStream& stream, const AVPacket* packet);
-    bool Encode(CKWAviConverterStream& stream, const AVFrame* frame);
-    const AVFrame* Convert(CKWAviConverterStream& stream, const AVFrame& frame);
-    bool WritePacket(CKWAviConverterStream& stream, AVPacket& packet, AVRational timeBase);
+    bool WriteCopied(CKWAviConverterStream& stream, AVPacket& copied);
+    bool Transcode(CKWAviConverterStream& stream, const AVPacket* coded);
+    bool Encode(CKWAviConverterStream& stream, const AVFrame* raw);
+    const AVFrame* Convert(CKWAviConverterStream& stream, const AVFrame& decoded);
+    bool WritePacket(CKWAviConverterStream& stream, AVPacket& outgoing, AVRational timeBase);
 };
 
 bool CKWAviConverter::Job::AddStream(int index) {
@@ -236,27 +236,27 @@ bool CKWAviConverter::Job::SetUpAudioEncoder(CKWAviConverterStream& stream,
     return true;
 }
 
-bool CKWAviConverter::Job::WritePacket(CKWAviConverterStream& stream, AVPacket& packet,
+bool CKWAviConverter::Job::WritePacket(CKWAviConverterStream& stream, AVPacket& outgoing,
                                        AVRational timeBase) {
-    av_packet_rescale_ts(&packet, timeBase, stream.output->time_base);
-    packet.stream_index = stream.output->index;
-    packet.pos = -1;
-    if (av_interleaved_write_frame(output, &packet) < 0) {
+    av_packet_rescale_ts(&outgoing, timeBase, stream.output->time_base);
+    outgoing.stream_index = stream.output->index;
+    outgoing.pos = -1;
+    if (av_interleaved_write_frame(output, &outgoing) < 0) {
         return Fail("cannot write the AVI file");
     }
     return true;
 }
 
-bool CKWAviConverter::Job::WriteCopied(CKWAviConverterStream& stream, AVPacket& packet) {
+bool CKWAviConverter::Job::WriteCopied(CKWAviConverterStream& stream, AVPacket& copied) {
     const AVRational timeBase = input->streams[stream.input]->time_base;
     if (stream.filter == nullptr) {
-        return WritePacket(stream, packet, timeBase);
+        return WritePacket(stream, copied, timeBase);
     }
-    if (av_bsf_send_packet(stream.filter, &packet) < 0) {
+    if (av_bsf_send_packet(stream.filter, &copied) < 0) {
         return Fail("damaged H.264 packet");
     }
-    while (av_bsf_receive_packet(stream.filter, &packet) == 0) {
-        if (!WritePacket(stream, packet, timeBase)) {
+    while (av_bsf_receive_packet(stream.filter, &copied) == 0) {
+        if (!WritePacket(stream, copied, timeBase)) {
             return false;
         }
     }
@@ -264,27 +264,29 @@ bool CKWAviConverter::Job::WriteCopied(CKWAviConverterStream& stream, AVPacket& 
 }
 
 // Brings a decoded frame into the encoder's pixel or sample format.
-const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream, const AVFrame& frame) {
+const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream,
+                                             const AVFrame& decoded) {
     AVFrame& converted = *stream.converted;
     av_frame_unref(&converted);
     const AVCodecContext& encoder = *stream.encoder;
     if (encoder.codec_type == AVMEDIA_TYPE_VIDEO) {
-        stream.scaler = sws_getCachedContext(
-            stream.scaler, frame.width, frame.height, static_cast<AVPixelFormat>(frame.format),
-            encoder.width, encoder.height, encoder.pix_fmt, SWS_BICUBIC, nullptr, nullptr, nullptr);
+        stream.scaler = sws_getCachedContext(stream.scaler, decoded.width, decoded.height,
+                                             static_cast<AVPixelFormat>(decoded.format),
+                                             encoder.width, encoder.height, encoder.pix_fmt,
+                                             SWS_BICUBIC, nullptr, nullptr, nullptr);
         converted.format = encoder.pix_fmt;
         converted.width = encoder.width;
         converted.height = encoder.height;
         if (stream.scaler == nullptr || av_frame_get_buffer(&converted, 0) < 0) {
             return nullptr;
         }
-        sws_scale(stream.scaler, frame.data, frame.linesize, 0, frame.height, converted.data,
+        sws_scale(stream.scaler, decoded.data, decoded.linesize, 0, decoded.height, converted.data,
                   converted.linesize);
         const AVRational source = input->streams[stream.input]->time_base;
         std::int64_t pts =
-            frame.best_effort_timestamp == AV_NOPTS_VALUE
+            decoded.best_effort_timestamp == AV_NOPTS_VALUE
                 ? stream.nextPts
-                : av_rescale_q(frame.best_effort_timestamp, source, encoder.time_base);
+                : av_rescale_q(decoded.best_effort_timestamp, source, encoder.time_base);
         pts = std::max(pts, stream.nextPts);
         converted.pts = pts;
         stream.nextPts = pts + 1;
@@ -292,8 +294,8 @@ const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream, cons
     }
     if (stream.resampler == nullptr &&
         (swr_alloc_set_opts2(&stream.resampler, &stream.encoder->ch_layout, encoder.sample_fmt,
-                             encoder.sample_rate, const_cast<AVChannelLayout*>(&frame.ch_layout),
-                             static_cast<AVSampleFormat>(frame.format), frame.sample_rate, 0,
+                             encoder.sample_rate, const_cast<AVChannelLayout*>(&decoded.ch_layout),
+                             static_cast<AVSampleFormat>(decoded.format), decoded.sample_rate, 0,
                              nullptr) < 0 ||
          swr_init(stream.resampler) < 0)) {
         return nullptr;
@@ -301,13 +303,13 @@ const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream, cons
     converted.format = encoder.sample_fmt;
     av_channel_layout_copy(&converted.ch_layout, &encoder.ch_layout);
     converted.sample_rate = encoder.sample_rate;
-    converted.nb_samples = swr_get_out_samples(stream.resampler, frame.nb_samples);
+    converted.nb_samples = swr_get_out_samples(stream.resampler, decoded.nb_samples);
     if (converted.nb_samples <= 0 || av_frame_get_buffer(&converted, 0) < 0) {
         return nullptr;
     }
     const int samples =
         swr_convert(stream.resampler, converted.data, converted.nb_samples,
-                    const_cast<const std::uint8_t**>(frame.extended_data), frame.nb_samples);
+                    const_cast<const std::uint8_t**>(decoded.extended_data), decoded.nb_samples);
     if (samples <= 0) {
         return nullptr;
     }
@@ -317,8 +319,8 @@ const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream, cons
     return &converted;
 }
 
-bool CKWAviConverter::Job::Encode(CKWAviConverterStream& stream, const AVFrame* frame) {
-    if (avcodec_send_frame(stream.encoder, frame) < 0) {
+bool CKWAviConverter::Job::Encode(CKWAviConverterStream& stream, const AVFrame* raw) {
+    if (avcodec_send_frame(stream.encoder, raw) < 0) {
         return Fail("the encoder refused a frame");
     }
     AVPacket* encoded = av_packet_alloc();
@@ -333,8 +335,8 @@ bool CKWAviConverter::Job::Encode(CKWAviConverterStream& stream, const AVFrame* 
 
 // Decodes a packet (null: the end) and encodes what comes out. Undecodable packets of a damaged
 // recording are skipped, as a player would.
-bool CKWAviConverter::Job::Transcode(CKWAviConverterStream& stream, const AVPacket* packet) {
-    if (avcodec_send_packet(stream.decoder, packet) < 0 && packet != nullptr) {
+bool CKWAviConverter::Job::Transcode(CKWAviConverterStream& stream, const AVPacket* coded) {
+    if (avcodec_send_packet(stream.decoder, coded) < 0 && coded != nullptr) {
         return true;
     }
     while (avcodec_receive_frame(stream.decoder, frame) == 0) {
@@ -344,7 +346,7 @@ bool CKWAviConverter::Job::Transcode(CKWAviConverterStream& stream, const AVPack
             return false;
         }
     }
-    return packet != nullptr || Encode(stream, nullptr);
+    return coded != nullptr || Encode(stream, nullptr);
 }
 
 CKWAviConverter::CKWAviConverter() = default;

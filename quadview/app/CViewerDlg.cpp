@@ -55,9 +55,11 @@ CViewerDlg::CViewerDlg(KWDriveList drives, QWidget* parent)
     LayOut();
     qApp->installEventFilter(this);
 
-    m_screenManager.Create(m_videoArea->GetDisplayWindow(), &m_target, &m_displayRequest);
+    // The screen manager reports its own failure; the window then stays without a picture.
+    static_cast<void>(
+        m_screenManager.Create(m_videoArea->GetDisplayWindow(), &m_target, &m_displayRequest));
     m_waveManager.SetVolume(m_volume);
-    m_waveManager.Open(kAudioSamplesPerSecond, kAudioBitsPerSample);
+    OpenSound();
     m_deviceManager.AddListenerWindow(&m_target);
     m_deviceManager.OpenAllDevices(&m_screenManager, &m_waveManager, nullptr);
     // The devices examine their drives on their own threads; the start goes on when they are
@@ -273,12 +275,18 @@ void CViewerDlg::ChangeVolume(int position) {
     m_volume = position;
     m_waveManager.SetVolume(position);
     if (!m_waveManager.IsOpen())
-        m_waveManager.Open(kAudioSamplesPerSecond, kAudioBitsPerSample);
+        OpenSound();
 }
 
 void CViewerDlg::ToggleAudio() {
     if (m_waveManager.IsOpen())
         m_waveManager.Close();
     else
-        m_waveManager.Open(kAudioSamplesPerSecond, kAudioBitsPerSample);
+        OpenSound();
+}
+
+// Without a sound output (no device, or none free) the viewer plays on silently: the sound
+// stays off, as IsOpen tells, and the next volume key or Ctrl+M tries again.
+void CViewerDlg::OpenSound() {
+    static_cast<void>(m_waveManager.Open(kAudioSamplesPerSecond, kAudioBitsPerSample));
 }

@@ -87,6 +87,7 @@ private:
     void AfterChannelSelection();
     void ChangeVolume(int position);
     void ToggleAudio();
+    void OpenSound();
 
     // Listens to the engines; declared first so that it outlives them.
     KWQtWindowTarget m_target;

@@ -34,7 +34,10 @@ int CKWWaveManager::Open(std::uint32_t samplesPerSecond, std::uint16_t bitsPerSa
     m_pendingFrame = nullptr;
     for (CKWWaveBuffer& buffer : m_buffers) {
         buffer.Reset();
-        m_device->Prepare(buffer.GetHeader());
+        if (!m_device->Prepare(buffer.GetHeader())) {
+            m_device.reset();
+            return 0;
+        }
     }
     m_open.store(true, std::memory_order_release);
     return 1;

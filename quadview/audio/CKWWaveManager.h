@@ -29,7 +29,7 @@ public:
 
     // Opens the default output for mono PCM; 1 at once when already open, 0 when no output
     // can be opened.
-    int Open(std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
+    [[nodiscard]] int Open(std::uint32_t samplesPerSecond, std::uint16_t bitsPerSample);
     // Pauses, returns every queued buffer unplayed and closes the output.
     void Close();
     bool IsOpen() const override { return m_open.load(std::memory_order_acquire); }
@@ -38,7 +38,7 @@ public:
     // is free: the caller offers the same frame again later. With swapBytes the frame's byte
     // pairs are exchanged back in place first. A frame longer than one buffer is played in
     // buffer-sized pieces; 0 then means part of it is queued and the rest waits for the retry.
-    int Play(CQXAudioFrame& frame, bool swapBytes) override;
+    [[nodiscard]] int Play(CQXAudioFrame& frame, bool swapBytes) override;
 
     void SetVolume(int position);
     int GetVolumePercent() const;

@@ -40,7 +40,7 @@ public:
     CQXVideoDecoder& operator=(const CQXVideoDecoder&) = delete;
 
     // Clears geometry and counters and allocates the planes. 1/0.
-    int Initialize();
+    [[nodiscard]] int Initialize();
     void Release();
 
     // Decodes a complete frame. Returns the three output planes (Y, U, V; lines of GetWidth()

@@ -14,7 +14,7 @@ public:
 
     // Replaces any earlier storage with `size` zeroed elements; on failure the buffer is empty
     // and 0 is returned.
-    int Allocate(std::uint32_t size) {
+    [[nodiscard]] int Allocate(std::uint32_t size) {
         m_data.reset(new (std::nothrow) Element[size]());
         m_size = m_data ? size : 0;
         return m_data ? 1 : 0;

@@ -55,7 +55,7 @@ public:
     CKWThread();
     ~CKWThread() override;
 
-    int Start(std::uint32_t waitTimeoutMs);
+    [[nodiscard]] int Start(std::uint32_t waitTimeoutMs);
     int PostCommand(std::uint32_t code, std::uint32_t parameter1 = 0, std::uint32_t parameter2 = 0);
     int PushFrontCommand(std::uint32_t code);
     bool IsRunning();
@@ -65,7 +65,8 @@ public:
     int GetPriority();
     std::int32_t GetState() const { return m_state.load(); }
     bool WaitForState(std::int32_t state, std::int32_t timeoutMs);
-    int CreateTimer(std::uint32_t& timerId, std::uint32_t periodMs, std::uint32_t kind);
+    [[nodiscard]] int CreateTimer(std::uint32_t& timerId, std::uint32_t periodMs,
+                                  std::uint32_t kind);
     void KillTimer(std::uint32_t timerId);
 
     std::int32_t GetExitCode() const;

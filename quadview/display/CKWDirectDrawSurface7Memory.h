@@ -9,8 +9,8 @@ class CKWDirectDrawSurface7Memory : public CKWDirectDrawSurface7 {
 public:
     CKWDirectDrawSurface7Memory();
 
-    virtual int Create(CKWDirectDrawSurface7Primary& primary, std::uint32_t width,
-                       std::uint32_t height, int firstFormat);
+    [[nodiscard]] virtual int Create(CKWDirectDrawSurface7Primary& primary, std::uint32_t width,
+                                     std::uint32_t height, int firstFormat);
 
     CKWDirectDrawSurface7Primary* GetPrimary() const { return m_primary; }
 

@@ -15,7 +15,7 @@ public:
     CKWDirectDrawSurface7Primary();
     ~CKWDirectDrawSurface7Primary() override;
 
-    int Create(KWDisplayWindow* window, int screenType);
+    [[nodiscard]] int Create(KWDisplayWindow* window, int screenType);
     void Release() override;
 
     // Stretches a source rectangle into a rectangle of the video window's client area.

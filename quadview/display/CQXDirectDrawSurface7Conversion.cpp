@@ -1,8 +1,8 @@
 #include "CQXDirectDrawSurface7Conversion.h"
 
 #include "CQXVideoFrame.h"
-
 #include "KWDisplaySurface.h"
+#include "KWErrorReport.h"
 #include "QXPixelConversion.h"
 
 #include <cstring>
@@ -27,7 +27,9 @@ ScratchBuffer& Scratch() {
 CQXDirectDrawSurface7Conversion::CQXDirectDrawSurface7Conversion() {
     m_className = "CQXDirectDrawSurface7Conversion";
     m_kind = kKindConversion;
-    m_decoder.Initialize();
+    // Without its planes the decoder refuses every frame: the channel stays blank.
+    if (!m_decoder.Initialize())
+        ReportFatalError(m_className, "Memory Allocation Failed");
     ScratchBuffer& scratch = Scratch();
     std::lock_guard lock(scratch.mutex);
     if (scratch.users++ == 0)

@@ -39,8 +39,8 @@ public:
     // Creates the surfaces on the video window, starts the worker and the three timers. On a
     // failure reports it, stops everything and returns 0. `displayRequest` is the owner's byte
     // of hidden channels (bit 0 channel 1 ... bit 3 channel 4, bit 7 the composite picture).
-    int Create(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow,
-               std::atomic<std::uint8_t>* displayRequest);
+    [[nodiscard]] int Create(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow,
+                             std::atomic<std::uint8_t>* displayRequest);
     // Stops the timers and the worker; the worker's exit releases the surfaces and the frames.
     void Destroy();
 

@@ -32,11 +32,11 @@ public:
     // Drive numbers resolve through this list; without one, through the system's drive list.
     void SetDriveList(std::shared_ptr<const KWDriveList> drives);
 
-    virtual int Open(std::uint8_t driveNumber, std::uint8_t deviceIndex);
+    [[nodiscard]] virtual int Open(std::uint8_t driveNumber, std::uint8_t deviceIndex);
     virtual void Close();
     virtual void SetSectorCount(std::uint64_t count);
     // Moves `handle` (the main handle when null) to the sector.
-    virtual int SeekSector(std::uint64_t sector, KWRawDrive* handle);
+    [[nodiscard]] virtual int SeekSector(std::uint64_t sector, KWRawDrive* handle);
 
     // Reads `count` sectors at the handle's position into `buffer`; returns the bytes read (short
     // at the end of the drive), or 0 when the read fails or the buffer is too small for them.

@@ -8,7 +8,7 @@ class CQXPacketSource {
 public:
     virtual ~CQXPacketSource() = default;
     // Reads packet `index` into `packet` with its 16-bit words already exchanged. 1/0.
-    virtual int ReadPacket(std::uint32_t index, CQX4KPacket& packet) = 0;
+    [[nodiscard]] virtual int ReadPacket(std::uint32_t index, CQX4KPacket& packet) = 0;
     // The index of the stream's last valid packet (the stream length).
     virtual std::uint32_t GetStreamLength() const = 0;
 };

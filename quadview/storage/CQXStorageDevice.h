@@ -1,7 +1,7 @@
 #pragma once
 #include "CKWStorageDevice.h"
-#include "CQXPacketSource.h"
 #include "CQX4KPacket.h"
+#include "CQXPacketSource.h"
 #include "QXScanCursor.h"
 
 #include <atomic>
@@ -26,21 +26,21 @@ public:
     CQXStorageDevice();
     ~CQXStorageDevice() override;
 
-    int Open(std::uint8_t driveNumber, std::uint8_t deviceIndex) override;
+    [[nodiscard]] int Open(std::uint8_t driveNumber, std::uint8_t deviceIndex) override;
     void Close() override;
     void SetSectorCount(std::uint64_t count) override;
-    int SeekSector(std::uint64_t sector, KWRawDrive* handle) override;
+    [[nodiscard]] int SeekSector(std::uint64_t sector, KWRawDrive* handle) override;
 
     int StartDataScan();
 
     // Positions the main handle at a packet; the next ReadPacket without a handle reads it.
-    int SeekPacket(std::uint32_t index);
+    [[nodiscard]] int SeekPacket(std::uint32_t index);
     // Reads the packet at the handle's position (the main handle when null, which then moves the
     // position on by one) and undoes the recorder's byte exchange. 1 on a whole packet, else 0.
-    int ReadPacket(CQX4KPacket& packet, KWRawDrive* handle);
+    [[nodiscard]] int ReadPacket(CQX4KPacket& packet, KWRawDrive* handle);
     // Reads packet `index` through the main handle (for the stream reader): afterwards the
     // position is index + 1. 1/0.
-    int ReadPacket(std::uint32_t index, CQX4KPacket& packet) override;
+    [[nodiscard]] int ReadPacket(std::uint32_t index, CQX4KPacket& packet) override;
 
     bool IsAtEnd() const { return GetPosition() >= GetStreamLength(); }
     bool IsAtStart() const { return GetPosition() == 0; }

@@ -47,8 +47,7 @@ CQXStorageDeviceManager::~CQXStorageDeviceManager() {
         device.RemoveListenerObject(this);
 }
 
-bool CQXStorageDeviceManager::OpenAllDevices(CQXVideoSink* screenManager,
-                                             CQXAudioSink* waveManager,
+bool CQXStorageDeviceManager::OpenAllDevices(CQXVideoSink* screenManager, CQXAudioSink* waveManager,
                                              CQXMysFileManager* mysFileManager) {
     m_screenManager = screenManager;
     m_waveManager = waveManager;
@@ -244,8 +243,9 @@ void CQXStorageDeviceManager::OnCommand(const Command* command) {
     if (!QXPlayMode::IsValid(mode) || mode == m_playMode)
         return;
     m_playMode = mode;
-    if (mode == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget) {
-        m_source.device->SeekPacket(command->parameter1);
+    // A jump the drive refuses leaves the reader where it was.
+    if (mode == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget &&
+        m_source.device->SeekPacket(command->parameter1)) {
         m_reader.Seek(command->parameter1);
         m_cycleCounter = 0;
     }
@@ -308,7 +308,8 @@ void CQXStorageDeviceManager::OnProcess() {
 int CQXStorageDeviceManager::ReadFrame(int skip, std::uint32_t mode) {
     const int result = m_reader.ReadFrame(skip);
     if (result == CQXFrameReader::kAudio) {
-        m_audioFrame.LoadPacket(m_reader.GetPacket());
+        // The reader said audio, so the packet is one: the load cannot refuse it.
+        static_cast<void>(m_audioFrame.LoadPacket(m_reader.GetPacket()));
         return result;
     }
     if (result != CQXFrameReader::kVideo)
@@ -355,8 +356,10 @@ void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mod
 // manager may draw and release it at any moment (or release it at once when its queue is full),
 // and a released frame would be refused by the recorder and lost from the capture.
 void CQXStorageDeviceManager::DeliverVideoFrame(CQXVideoFrame& frame, std::uint32_t) {
+    // With room waited for, the recorder refuses a frame only once it has stopped recording,
+    // which it reports to the window itself.
     if (m_mysFileManager && WaitForCaptureRoom())
-        m_mysFileManager->WriteVideo(frame);
+        static_cast<void>(m_mysFileManager->WriteVideo(frame));
     if (m_screenManager)
         m_screenManager->SubmitFrame(&frame);
     else
@@ -377,7 +380,7 @@ void CQXStorageDeviceManager::DeliverAudioFrame(CQXAudioFrame& frame) {
         QXExchangeBytes(frame.GetData(), frame.GetLength());
     }
     if (m_mysFileManager && WaitForCaptureRoom())
-        m_mysFileManager->WriteAudio(frame);
+        static_cast<void>(m_mysFileManager->WriteAudio(frame));
 }
 
 // A capture keeps every frame: while the recorder's buffers are all waiting to be written, the
@@ -396,7 +399,9 @@ int CQXStorageDeviceManager::StartCapture(const std::string& directory) {
         return 0;
     if (m_mysFileManager->IsPlaying())
         m_mysFileManager->ClosePlayer();
-    m_mysFileManager->OpenRecorder(directory.c_str(), m_videoStandard);
+    // A recorder that cannot open (no directory, no room) leaves the stream paused.
+    if (!m_mysFileManager->OpenRecorder(directory.c_str(), m_videoStandard))
+        return 0;
     SetPlayMode(QXPlayMode::kPlay, QXPlayMode::kNoTarget);
     return 1;
 }

@@ -106,7 +106,7 @@ public:
     // Stream capture into MYS files, only from "pause": closes a MYS file that is playing,
     // opens the recorder on `directory` with the stream's video standard and plays. 0 when the
     // stream is not paused or there is no MYS file manager.
-    int StartCapture(const std::string& directory);
+    [[nodiscard]] int StartCapture(const std::string& directory);
     // Pauses the stream, waits until the pause has taken effect and closes the recorder, which
     // writes everything it has taken.
     void StopCapture();

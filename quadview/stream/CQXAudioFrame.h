@@ -18,7 +18,7 @@ public:
     void Reset();
     // Takes the audio block of an audio packet: length 4000, ready. Returns 0 and leaves the
     // frame alone for any other packet.
-    int LoadPacket(const CQX4KPacket& packet);
+    [[nodiscard]] int LoadPacket(const CQX4KPacket& packet);
 
     std::uint16_t GetLength() const { return m_length; }
     // Lengths beyond the capacity are cut to it, so no reader of the frame runs past its data.

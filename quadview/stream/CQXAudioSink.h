@@ -11,5 +11,5 @@ public:
     // 1 when the frame was taken (or released while closed), 0 when the sink has no room now:
     // the caller offers the same frame again later. With swapBytes the frame's byte pairs are
     // exchanged back in place first.
-    virtual int Play(CQXAudioFrame& frame, bool swapBytes) = 0;
+    [[nodiscard]] virtual int Play(CQXAudioFrame& frame, bool swapBytes) = 0;
 };

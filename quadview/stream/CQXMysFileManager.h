@@ -33,13 +33,17 @@ public:
     // recorder the channels shown.
     void SetOutputs(CQXVideoSink* screenManager, CQXAudioSink* waveManager);
 
-    int OpenRecorder(const char* directory, std::uint32_t standard);
+    [[nodiscard]] int OpenRecorder(const char* directory, std::uint32_t standard);
     void CloseRecorder();
-    int WriteVideo(const CQXVideoFrame& frame) { return m_recorder.WriteVideo(frame); }
+    [[nodiscard]] int WriteVideo(const CQXVideoFrame& frame) {
+        return m_recorder.WriteVideo(frame);
+    }
     bool IsRecorderFull() { return m_recorder.IsFull(); }
-    int WriteAudio(const CQXAudioFrame& frame) { return m_recorder.WriteAudio(frame); }
+    [[nodiscard]] int WriteAudio(const CQXAudioFrame& frame) {
+        return m_recorder.WriteAudio(frame);
+    }
 
-    int OpenPlayer(const std::string& path) { return m_player.Open(path); }
+    [[nodiscard]] int OpenPlayer(const std::string& path) { return m_player.Open(path); }
     void ClosePlayer() { m_player.Close(); }
     // Index 2-18 selects the player's mode code 0x10000 + index - 1; `parameter` is a file
     // offset for "onef". Other indices do nothing.

@@ -26,9 +26,9 @@ public:
     // Fills the record from a complete video frame: the start code, then the frame's bytes up
     // to its own trailing start code. `length` is the frame's fill length as the caller read
     // it once; 0 when it does not fit or is too short to hold a frame.
-    int LoadVideo(const CQXVideoFrame& frame, std::uint32_t length);
+    [[nodiscard]] int LoadVideo(const CQXVideoFrame& frame, std::uint32_t length);
     // Fills the record from an audio block: the filler bytes, then the block in sample order.
-    int LoadAudio(const CQXAudioFrame& frame);
+    [[nodiscard]] int LoadAudio(const CQXAudioFrame& frame);
     // Hands the filled record to the writer.
     void Publish() { m_inUse.store(m_header.IsRecord(), std::memory_order_release); }
 

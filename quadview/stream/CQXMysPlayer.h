@@ -46,7 +46,7 @@ public:
     ~CQXMysPlayer() override;
 
     // Opens the file, starts the worker and queues "play". Fails while a file is playing.
-    int Open(const std::string& path);
+    [[nodiscard]] int Open(const std::string& path);
     void Close();
     // Queues a mode change; nothing for "none" or the current mode. `parameter` is a file
     // offset for "onef" (QXPlayMode::kNoTarget: none).

@@ -40,17 +40,17 @@ public:
 
     // Prepares the directory and starts the writer; no file is created before the first key
     // frame. Standard 0 NTSC, 1 PAL; anything else is refused.
-    int Open(const std::string& directory, std::uint32_t standard);
+    [[nodiscard]] int Open(const std::string& directory, std::uint32_t standard);
     void Close();
 
     // Called on the reader's thread. 1: taken (or, before the first key frame of a file, a
     // non-key frame skipped); 0: refused (not recording, no free buffer, frame not usable).
-    int WriteVideo(const CQXVideoFrame& frame);
+    [[nodiscard]] int WriteVideo(const CQXVideoFrame& frame);
     // True while the recorder takes records but every record buffer is still waiting to be
     // written; a producer that must not lose frames waits for room.
     bool IsFull();
     // Audio is taken only once a file has its first key frame.
-    int WriteAudio(const CQXAudioFrame& frame);
+    [[nodiscard]] int WriteAudio(const CQXAudioFrame& frame);
 
     // The size of the file being written (its header's file size), 0 when none is open.
     std::uint32_t GetBytesWritten() const { return m_bytesWritten.load(); }

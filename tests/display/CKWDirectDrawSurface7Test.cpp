@@ -168,7 +168,7 @@ protected:
         KWLockedSurface locked;
         EXPECT_EQ(m_surface.GetSurface()->Lock(locked, true), KWDisplayResult::kOk);
         KWPixelBuffer copy;
-        copy.Allocate(locked.layout, locked.width, locked.height, m_padding);
+        EXPECT_TRUE(copy.Allocate(locked.layout, locked.width, locked.height, m_padding));
         EXPECT_EQ(copy.GetPitch(), locked.pitch);
         std::memcpy(copy.GetBits(), locked.bits, copy.GetByteSize());
         m_surface.GetSurface()->Unlock();

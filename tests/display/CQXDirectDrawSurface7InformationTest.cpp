@@ -28,7 +28,7 @@ protected:
         KWLockedSurface locked;
         EXPECT_EQ(m_caption.GetSurface()->Lock(locked, true), KWDisplayResult::kOk);
         KWPixelBuffer copy;
-        copy.Allocate(locked.layout, locked.width, locked.height);
+        EXPECT_TRUE(copy.Allocate(locked.layout, locked.width, locked.height));
         std::memcpy(copy.GetBits(), locked.bits, copy.GetByteSize());
         m_caption.GetSurface()->Unlock();
         Ink ink;

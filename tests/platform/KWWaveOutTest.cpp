@@ -126,8 +126,8 @@ TEST(KWWaveOut, PauseHoldsTheQueueUntilRestart) {
     auto output = KWWaveOut::Open(kFormat, nullptr, nullptr);
     ASSERT_NE(output, nullptr);
     Buffer a(1, 8);
-    output->Prepare(a.header);
-    output->Write(a.header);
+    ASSERT_TRUE(output->Prepare(a.header));
+    ASSERT_TRUE(output->Write(a.header));
     output->Pause();
     EXPECT_EQ(memory.Consume(8), 0u);
     output->Restart();
@@ -141,8 +141,8 @@ TEST(KWWaveOut, ResetAndCloseReturnQueuedBuffersUnplayedInOrder) {
     ASSERT_NE(output, nullptr);
     Buffer a(0, 6), b(50, 6), c(90, 6);
     for (Buffer* buffer : {&a, &b}) {
-        output->Prepare(buffer->header);
-        output->Write(buffer->header);
+        ASSERT_TRUE(output->Prepare(buffer->header));
+        ASSERT_TRUE(output->Write(buffer->header));
     }
     memory.Consume(3);
     output->Reset();
@@ -152,8 +152,8 @@ TEST(KWWaveOut, ResetAndCloseReturnQueuedBuffersUnplayedInOrder) {
     EXPECT_EQ(memory.Consume(10), 0u);
 
     // After a reset the next buffer plays from its own start.
-    output->Prepare(c.header);
-    output->Write(c.header);
+    ASSERT_TRUE(output->Prepare(c.header));
+    ASSERT_TRUE(output->Write(c.header));
     EXPECT_EQ(memory.Consume(2), 2u);
     output.reset();
     ASSERT_EQ(log.headers.size(), 3u);
@@ -171,7 +171,7 @@ TEST(KWWaveOut, WavFileHoldsTheSamplesAndStaysReadableWhileOpen) {
     ASSERT_NE(output, nullptr);
     Buffer a(-3, 6), b(30000, 4);
     for (Buffer* buffer : {&a, &b}) {
-        output->Prepare(buffer->header);
+        ASSERT_TRUE(output->Prepare(buffer->header));
         ASSERT_TRUE(output->Write(buffer->header));
     }
     // A file consumes at once, on the writer's thread.
@@ -208,8 +208,8 @@ TEST(KWWaveOut, EnvironmentSelectsTheWavFileByDefault) {
     auto output = KWWaveOut::Open(kFormat, nullptr, nullptr);
     ASSERT_NE(output, nullptr);
     Buffer a(7, 3);
-    output->Prepare(a.header);
-    output->Write(a.header);
+    ASSERT_TRUE(output->Prepare(a.header));
+    ASSERT_TRUE(output->Write(a.header));
     output.reset();
     EXPECT_EQ(KWReadWavFile(path).samples, a.samples);
 }

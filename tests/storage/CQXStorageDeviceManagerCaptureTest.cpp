@@ -8,8 +8,11 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
+#include <fstream>
+#include <thread>
 #include <unistd.h>
 
 namespace {
@@ -103,6 +106,16 @@ TEST_F(CaptureTest, OnlyFromAPause) {
     EXPECT_EQ(m_manager->StartCapture(m_dir / "capture"), 0);
     EXPECT_FALSE(m_files.IsRecorderRunning());
     EXPECT_TRUE(MysFiles(m_dir / "capture").empty());
+}
+
+TEST_F(CaptureTest, ADirectoryThatCannotBeMadeFailsAndKeepsThePause) {
+    Pause();
+    std::ofstream(m_dir / "file") << "x"; // a file where the directory would go
+    EXPECT_EQ(m_manager->StartCapture(m_dir / "file/capture"), 0);
+    EXPECT_FALSE(m_files.IsRecorderRunning());
+    EXPECT_EQ(m_files.IsRecording(), CQXMysFileManager::kStatusIdle);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    EXPECT_EQ(m_manager->GetPlayMode(), kPause);
 }
 
 TEST_F(CaptureTest, RecordsThePlayedStreamWithItsSoundInSampleOrder) {

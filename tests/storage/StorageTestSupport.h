@@ -8,8 +8,8 @@
 
 // Waits (generously) until the device has finished probing and scanning.
 inline bool WaitUntilIdle(CQXStorageDevice& device) {
-    constexpr std::uint32_t kGenerousMs = 30000;
-    return KWWaitDeliveringSends(kGenerousMs, [&device] { return !device.IsBusy(); });
+    constexpr std::uint32_t kIdleTimeoutMs = 30000;
+    return KWWaitDeliveringSends(kIdleTimeoutMs, [&device] { return !device.IsBusy(); });
 }
 
 inline std::size_t CountOf(const KWRecordingTarget& target, std::uint32_t message) {

@@ -42,7 +42,7 @@ TEST(CQXAudioFrame, ResetClearsLengthAndFlag) {
     CQX4KPacket packet;
     MakeAudioPacket(packet);
     CQXAudioFrame frame;
-    frame.LoadPacket(packet);
+    ASSERT_EQ(frame.LoadPacket(packet), 1);
     frame.Reset();
     EXPECT_EQ(frame.GetLength(), 0);
     EXPECT_EQ(frame.GetFlag(), 0);

@@ -74,7 +74,7 @@ TEST(MysRoundTrip, ACapturedStreamPlaysBackAsTheSamePictures) {
             ASSERT_TRUE(WaitFor([&] { return manager.WriteVideo(*frame) == 1; }));
             frame->Reset();
         } else if (result == CQXFrameReader::kAudio) {
-            audio.LoadPacket(reader.GetPacket());
+            EXPECT_EQ(audio.LoadPacket(reader.GetPacket()), 1);
             QXExchangeBytes(audio.GetData(), audio.GetLength());
             if (!shown.empty()) {
                 ASSERT_TRUE(WaitFor([&] { return manager.WriteAudio(audio) == 1; }));

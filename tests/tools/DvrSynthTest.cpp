@@ -87,7 +87,7 @@ Reading ReadForward(const Recording& recording) {
 
     CQXVideoDecoder decoders[QXChannelSet::kChannelIndices];
     for (auto& decoder : decoders)
-        decoder.Initialize();
+        EXPECT_EQ(decoder.Initialize(), 1);
     // Source pictures in the order the truth lists them, to compare each decoded frame with.
     std::map<std::pair<std::uint32_t, int>, std::vector<std::uint64_t>> pictureOf;
     for (const auto& f : recording.result.frames)
