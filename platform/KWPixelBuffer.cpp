@@ -64,8 +64,8 @@ void YuvToRgb8(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8
     std::int32_t u4, v4;
     std::memcpy(&u4, u, sizeof u4);
     std::memcpy(&v4, v, sizeof v4);
-    const KWYuvToRgb::Terms8 t = KWYuvToRgb::TermsOf(KWYuvToRgb::Centred(_mm_cvtsi32_si128(u4)),
-                                                     KWYuvToRgb::Centred(_mm_cvtsi32_si128(v4)));
+    const KWYuvToRgb::Terms8 t = KWYuvToRgb::TermsOf<4>(KWYuvToRgb::Centred(_mm_cvtsi32_si128(u4)),
+                                                        KWYuvToRgb::Centred(_mm_cvtsi32_si128(v4)));
     const __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma)),
                                         _mm_setzero_si128());
     StorePixels(_mm_add_epi16(y, _mm_unpacklo_epi16(t.r, t.r)),

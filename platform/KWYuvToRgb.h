@@ -57,13 +57,19 @@ inline __m128i Centred(__m128i samples) {
                          _mm_set1_epi16(kChromaBias));
 }
 
-// `cu`, `cv`: centred chroma, as Centred gives it.
-inline Terms8 TermsOf(__m128i cu, __m128i cv) {
+// The terms of the first `Pairs` (4 or 8) chroma pairs of `cu` and `cv`, centred chroma as
+// Centred gives it; with four, the lanes after them hold no terms.
+template <int Pairs = 8> inline Terms8 TermsOf(__m128i cu, __m128i cv) {
+    static_assert(Pairs == 4 || Pairs == 8);
     const __m128i greenFactors = _mm_set1_epi32(kGreenFactorPair);
+    const __m128i greenLow =
+        _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cu, cv), greenFactors), kShift);
+    const __m128i greenHigh =
+        Pairs == 4
+            ? greenLow
+            : _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(cu, cv), greenFactors), kShift);
     return {_mm_mulhi_epi16(_mm_slli_epi16(cv, kFactorShift), _mm_set1_epi16(kRedFromV)),
-            _mm_packs_epi32(
-                _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cu, cv), greenFactors), kShift),
-                _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(cu, cv), greenFactors), kShift)),
+            _mm_packs_epi32(greenLow, greenHigh),
             _mm_mulhi_epi16(_mm_slli_epi16(cu, kFactorShift), _mm_set1_epi16(kBlueFromU))};
 }
 
