@@ -31,8 +31,8 @@ std::uint32_t ModelRead(const KWPixelBuffer& buffer, int x, int y) {
     const std::uint8_t* bits = buffer.GetBits();
     const int pitch = buffer.GetPitch();
     const std::uint8_t* p = bits + y * pitch + x * KWBytesPerPixel(buffer.GetLayout());
-    auto widen = [](unsigned field, int bits) {
-        return bits == 5 ? (field << 3 | field >> 2) : (field << 2 | field >> 4);
+    auto widen = [](unsigned field, int fieldBits) {
+        return fieldBits == 5 ? (field << 3 | field >> 2) : (field << 2 | field >> 4);
     };
     switch (buffer.GetLayout()) {
     case KWPixelLayout::kYV12: {
