@@ -1,8 +1,10 @@
-// Key-picture decoding and YUV -> RGB32 conversion, each measured next to FFmpeg's MPEG-1
-// intra decoder and its scaler on the same picture size at a similar bit count.
+// Key-picture decoding and YUV -> RGB32 conversion at each instruction-set level, measured next
+// to FFmpeg's MPEG-1 intra decoder and its scaler on the same picture size at a similar bit count.
 #include "CQXVideoDecoder.h"
 #include "CQXVideoEncoder.h"
 #include "CQXVideoFrame.h"
+#include "KWScopedSimdLevel.h"
+#include "QXInverseDct.h"
 #include "QXPixelConversion.h"
 #include "QXVideoStartCode.h"
 
@@ -140,7 +142,14 @@ void SetCounters(benchmark::State& state, const Scene& s, std::size_t bytes) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 
+// The third argument is the inverse transform's level (KWSimdLevel).
 void OurKeyDecode(benchmark::State& state) {
+    const KWScopedSimdLevel level(QXInverseDct::SelectKernels,
+                                  static_cast<KWSimdLevel>(state.range(2)));
+    if (!level.Selected()) {
+        state.SkipWithError("this processor lacks the level");
+        return;
+    }
     const Scene s = MakeScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
     CQXVideoFrame frame;
     const std::size_t bytes = OurFrame(s, frame);
@@ -184,11 +193,12 @@ void FfmpegMpeg1IntraDecode(benchmark::State& state) {
     avcodec_free_context(&c);
 }
 
-// The third argument is the conversion level (QXPixelConversion::Kernels) to measure.
+// The third argument is the conversion's level (KWSimdLevel).
 void OurYuvToRgb32(benchmark::State& state) {
-    const auto level = static_cast<QXPixelConversion::Kernels>(state.range(2));
-    if (!QXPixelConversion::SelectKernels(level)) {
-        state.SkipWithError("this processor lacks the conversion level");
+    const KWScopedSimdLevel level(QXPixelConversion::SelectKernels,
+                                  static_cast<KWSimdLevel>(state.range(2)));
+    if (!level.Selected()) {
+        state.SkipWithError("this processor lacks the level");
         return;
     }
     const Scene s = MakeScene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -220,7 +230,10 @@ void FfmpegYuvToRgb32(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(OurKeyDecode)->Args({320, 112})->Args({640, 272});
+BENCHMARK(OurKeyDecode)
+    ->ArgNames({"width", "height", "level"})
+    ->ArgsProduct({{320}, {112}, {0, 2}})
+    ->ArgsProduct({{640}, {272}, {0, 2}});
 BENCHMARK(FfmpegMpeg1IntraDecode)->Args({320, 112})->Args({640, 272});
 BENCHMARK(OurYuvToRgb32)
     ->ArgNames({"width", "height", "level"})

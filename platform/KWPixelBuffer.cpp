@@ -1,5 +1,7 @@
 #include "KWPixelBuffer.h"
 
+#include "KWYuvToRgb.h"
+
 #include <cstring>
 #include <new>
 
@@ -18,22 +20,11 @@ std::uint8_t Clamp255(std::int32_t value) {
     return static_cast<std::uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
 }
 
-// The display hardware's colour-space conversion of full-range YUV, in 1024ths.
-constexpr std::int32_t kChromaBias = 128;
-constexpr std::int32_t kRedFromV = 1436;
-constexpr std::int32_t kGreenFromU = 352;
-constexpr std::int32_t kGreenFromV = 731;
-constexpr std::int32_t kBlueFromU = 1815;
-constexpr int kFactorShift = 10;
-
+// The display hardware's conversion: negative channels become 0.
 std::uint32_t YuvToRgb(std::int32_t y, std::int32_t u, std::int32_t v) {
-    u -= kChromaBias;
-    v -= kChromaBias;
-    const std::int32_t base = y << kFactorShift;
-    const std::uint32_t r = Clamp255((base + kRedFromV * v) >> kFactorShift);
-    const std::uint32_t g = Clamp255((base - kGreenFromU * u - kGreenFromV * v) >> kFactorShift);
-    const std::uint32_t b = Clamp255((base + kBlueFromU * u) >> kFactorShift);
-    return r << 16 | g << 8 | b;
+    const KWYuvToRgb::Terms t = KWYuvToRgb::TermsOf(u, v);
+    return static_cast<std::uint32_t>(Clamp255(y + t.r)) << 16 |
+           static_cast<std::uint32_t>(Clamp255(y + t.g)) << 8 | Clamp255(y + t.b);
 }
 
 // 5- and 6-bit fields widen by repeating their top bits, so full intensity stays 255.
@@ -67,33 +58,19 @@ void StorePixels(__m128i r, __m128i g, __m128i b, std::uint32_t* out) {
     _mm_storeu_si128(reinterpret_cast<__m128i*>(out + 4), _mm_unpackhi_epi16(bg, r0));
 }
 
-// Eight pixels from an even column: four chroma pairs, each shared by two pixels. As
-// (1024 y + t) >> 10 = y + (t >> 10), each channel is the luma plus a chroma term taken exactly:
-// (1436 v) >> 10 as the high half of (64 v) x 1436, the green sum in 32 bits.
+// Eight pixels from an even column: four chroma pairs, each shared by two pixels.
 void YuvToRgb8(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
                std::uint32_t* out) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i bias = _mm_set1_epi16(kChromaBias);
     std::int32_t u4, v4;
     std::memcpy(&u4, u, sizeof u4);
     std::memcpy(&v4, v, sizeof v4);
-    const __m128i cu = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(u4), zero), bias);
-    const __m128i cv = _mm_sub_epi16(_mm_unpacklo_epi8(_mm_cvtsi32_si128(v4), zero), bias);
-    constexpr int kExactShift = 16 - kFactorShift;
-    const __m128i red = _mm_mulhi_epi16(_mm_slli_epi16(cv, kExactShift), _mm_set1_epi16(kRedFromV));
-    const __m128i blue =
-        _mm_mulhi_epi16(_mm_slli_epi16(cu, kExactShift), _mm_set1_epi16(kBlueFromU));
-    const __m128i greenFactors =
-        _mm_set1_epi32(static_cast<int>((static_cast<std::uint32_t>(-kGreenFromV) << 16) |
-                                        static_cast<std::uint16_t>(-kGreenFromU)));
-    const __m128i green32 =
-        _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cu, cv), greenFactors), kFactorShift);
-    const __m128i green = _mm_packs_epi32(green32, green32);
-    const __m128i y =
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma)), zero);
-    StorePixels(_mm_add_epi16(y, _mm_unpacklo_epi16(red, red)),
-                _mm_add_epi16(y, _mm_unpacklo_epi16(green, green)),
-                _mm_add_epi16(y, _mm_unpacklo_epi16(blue, blue)), out);
+    const KWYuvToRgb::Terms8 t = KWYuvToRgb::TermsOf<4>(KWYuvToRgb::Centred(_mm_cvtsi32_si128(u4)),
+                                                        KWYuvToRgb::Centred(_mm_cvtsi32_si128(v4)));
+    const __m128i y = _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(luma)),
+                                        _mm_setzero_si128());
+    StorePixels(_mm_add_epi16(y, _mm_unpacklo_epi16(t.r, t.r)),
+                _mm_add_epi16(y, _mm_unpacklo_epi16(t.g, t.g)),
+                _mm_add_epi16(y, _mm_unpacklo_epi16(t.b, t.b)), out);
 }
 
 // Eight 5-6-5 pixels, fields widened as Expand565 does.

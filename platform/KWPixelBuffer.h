@@ -1,4 +1,5 @@
 #pragma once
+#include "KWCpuFeatures.h"
 #include "KWDisplayTypes.h"
 
 #include <cstddef>
@@ -53,8 +54,7 @@ private:
 KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const KWRect& clip,
                               const KWPixelBuffer& src, const KWRect& srcRect);
 
-// The instruction sets the blit's filters may use. The best the processor offers is chosen at
-// start; selecting another (to compare them) gives the same pixels. False when this build or
-// processor lacks the level.
-enum class KWBlitKernels : std::uint8_t { kPortable, kSse2, kAvx2 };
-bool KWSelectBlitKernels(KWBlitKernels level);
+// Selects the instruction-set level whose filter kernels the blit uses; the best available one
+// is chosen at start, and every level gives the same pixels. False when this build or processor
+// lacks the level.
+bool KWSelectBlitKernels(KWSimdLevel level);

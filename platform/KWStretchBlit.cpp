@@ -1,8 +1,7 @@
-#include "KWCpuFeatures.h"
 #include "KWPixelBuffer.h"
+#include "KWSimdKernels.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
 #include <vector>
 
@@ -188,35 +187,8 @@ constexpr Kernels kSse2Kernels{FilterAcrossSse2, FilterDownSse2};
 constexpr Kernels kAvx2Kernels{FilterAcrossAvx2, FilterDownAvx2};
 #endif
 
-// The kernels for a level, or null when this build or processor lacks it.
-const Kernels* KernelsFor(KWBlitKernels level) {
-    switch (level) {
-    case KWBlitKernels::kPortable:
-        return &kPortableKernels;
-    case KWBlitKernels::kSse2:
-#ifdef __SSE2__
-        return &kSse2Kernels;
-#else
-        return nullptr;
-#endif
-    case KWBlitKernels::kAvx2:
-#ifdef KW_HAVE_X86
-        return KWHaveAvx2() ? &kAvx2Kernels : nullptr;
-#else
-        return nullptr;
-#endif
-    }
-    return nullptr;
-}
-
-const Kernels* BestKernels() {
-    for (const KWBlitKernels level : {KWBlitKernels::kAvx2, KWBlitKernels::kSse2})
-        if (const Kernels* kernels = KernelsFor(level))
-            return kernels;
-    return &kPortableKernels;
-}
-
-std::atomic<const Kernels*> g_kernels{BestKernels()};
+KWSimdKernels<Kernels> g_kernels({&kPortableKernels, KW_SSE2_KERNELS(&kSse2Kernels),
+                                  KW_AVX2_KERNELS(&kAvx2Kernels)});
 
 // Memory of one thread's blits, kept from blit to blit so that drawing a frame allocates
 // nothing once the sizes have been seen.
@@ -283,7 +255,7 @@ KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const K
         return KWDisplayResult::kOk;
 
     Scratch& scratch = t_scratch;
-    const Kernels& kernels = *g_kernels.load(std::memory_order_relaxed);
+    const Kernels& kernels = g_kernels.Current();
     // Blitting within one buffer reads from a copy so that written rows are not read again.
     const KWPixelBuffer* source = &src;
     if (&src == &dst) {
@@ -359,10 +331,6 @@ KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const K
     return KWDisplayResult::kOk;
 }
 
-bool KWSelectBlitKernels(KWBlitKernels level) {
-    const Kernels* kernels = KernelsFor(level);
-    if (!kernels)
-        return false;
-    g_kernels = kernels;
-    return true;
+bool KWSelectBlitKernels(KWSimdLevel level) {
+    return g_kernels.Select(level);
 }

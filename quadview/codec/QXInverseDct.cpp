@@ -1,6 +1,6 @@
 #include "QXInverseDct.h"
 
-#include "KWCpuFeatures.h"
+#include "KWSimdKernels.h"
 
 #include <algorithm>
 #include <cstring>
@@ -289,10 +289,6 @@ KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, in
 
 #endif
 
-} // namespace
-
-namespace Detail {
-
 void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* out, int pitch,
                       int lines) {
     Transform(block);
@@ -341,21 +337,29 @@ KW_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* o
     StorePixels(r, out, pitch, lines);
 }
 
-#else
-
-void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch, int lines) {
-    ToPixelsPortable(block, rows, out, pitch, lines);
-}
-
 #endif
 
-} // namespace Detail
+struct Kernels {
+    void (*toPixels)(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
+                     int lines);
+};
+
+constexpr Kernels kPortableKernels{ToPixelsPortable};
+#ifdef KW_HAVE_X86
+constexpr Kernels kAvx2Kernels{ToPixelsAvx2};
+#endif
+
+KWSimdKernels<Kernels> g_kernels({&kPortableKernels, nullptr, KW_AVX2_KERNELS(&kAvx2Kernels)});
+
+} // namespace
 
 void TransformToPixels(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                        int lines) {
-    static const Detail::ToPixels implementation =
-        KWHaveAvx2() ? Detail::ToPixelsAvx2 : Detail::ToPixelsPortable;
-    implementation(block, rows, out, pitch, lines);
+    g_kernels.Current().toPixels(block, rows, out, pitch, lines);
+}
+
+bool SelectKernels(KWSimdLevel level) {
+    return g_kernels.Select(level);
 }
 
 } // namespace QXInverseDct

@@ -1,4 +1,6 @@
 #pragma once
+#include "KWCpuFeatures.h"
+
 #include <cstdint>
 
 // The fast integer inverse DCT of the reference MPEG decoder (Chen-Wang): eight row passes, then
@@ -21,19 +23,13 @@ void Transform(std::int32_t block[64]);
 // Transforms `block` and writes its results, limited to 0..255, as the pixels of `lines` lines
 // (0..8) of 8 bytes, `pitch` bytes apart. Bit r of `rows` is set for every row r that may hold a
 // non-zero coefficient; the rows not marked must be all zero. Leaves the block all zero, ready for
-// the next one. Takes the fastest implementation the processor runs; all give exactly the results
-// of Transform.
+// the next one. Every level's kernel gives exactly the results of Transform.
 void TransformToPixels(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                        int lines);
 
-// The implementations behind TransformToPixels, for tests that hold each to the same results.
-namespace Detail {
-using ToPixels = void (*)(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
-                          int lines);
-void ToPixelsPortable(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
-                      int lines);
-// Runs only where KWHaveAvx2() says yes.
-void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch, int lines);
-} // namespace Detail
+// Selects the instruction-set level whose kernel TransformToPixels uses; the best available one
+// is chosen at start. There is no SSE2 kernel: that level uses the portable one. False when this
+// build or processor lacks the level.
+bool SelectKernels(KWSimdLevel level);
 
 } // namespace QXInverseDct

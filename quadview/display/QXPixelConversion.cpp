@@ -1,32 +1,15 @@
 #include "QXPixelConversion.h"
 
-#include "KWCpuFeatures.h"
+#include "KWSimdKernels.h"
+#include "KWYuvToRgb.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cstring>
-
-#ifdef __SSE2__
-#include <emmintrin.h>
-#endif
-#ifdef KW_HAVE_X86
-#include <immintrin.h>
-#endif
 
 namespace QXPixelConversion {
 namespace {
 
-// Fixed-point factors of the colour conversion, scaled by 1024.
-constexpr int kLumaFactor = 1024;
-constexpr int kRedFromV = 1436;
-constexpr int kGreenFromU = 352;
-constexpr int kGreenFromV = 731;
-constexpr int kBlueFromU = 1815;
-constexpr int kShift = 10;
-// The green factors as the 16-bit pair (-352, -731) of a 32-bit lane, to multiply (u, v) pairs.
-constexpr int kGreenFactorPair = static_cast<int>((static_cast<unsigned>(-kGreenFromV) << 16) |
-                                                  static_cast<std::uint16_t>(-kGreenFromU));
-
+// Negative channels become 1, not 0 as in the display hardware's conversion.
 inline int Limit(int value) {
     if (value >= 256)
         return 255;
@@ -66,10 +49,7 @@ constexpr int BytesOf(Format format) {
 
 #ifdef __SSE2__
 
-// Sixteen pixels at once, in two halves of eight. (1024 Y + t) >> 10 = Y + (t >> 10) because
-// 1024 Y is a multiple of 1024, so each colour is the luma plus a chroma term that two pixels
-// share; the terms are taken exactly: (1436 v) >> 10 as the high half of (64 v) x 1436, and the
-// green term, whose two products must be added before the shift, in 32 bits.
+// Sixteen pixels at once, in two halves of eight, each colour the luma plus its chroma term.
 constexpr int kGroup = 16;
 constexpr int kHalf = kGroup / 2;
 
@@ -85,23 +65,13 @@ struct Colours {
 
 // The terms of sixteen pixels: pixels 0-7 in `low`, 8-15 in `high`. Two lines share them.
 inline void ComputeTerms(const std::uint8_t* u, const std::uint8_t* v, Terms& low, Terms& high) {
-    const __m128i zero = _mm_setzero_si128();
-    const __m128i bias = _mm_set1_epi16(128);
-    const __m128i cu = _mm_sub_epi16(
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u)), zero), bias);
-    const __m128i cv = _mm_sub_epi16(
-        _mm_unpacklo_epi8(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v)), zero), bias);
-    const __m128i red = _mm_mulhi_epi16(_mm_slli_epi16(cv, 6), _mm_set1_epi16(kRedFromV));
-    const __m128i blue = _mm_mulhi_epi16(_mm_slli_epi16(cu, 6), _mm_set1_epi16(kBlueFromU));
-    // Pairs (u, v) times (-352, -731), summed in 32 bits.
-    const __m128i greenFactors = _mm_set1_epi32(kGreenFactorPair);
-    const __m128i green = _mm_packs_epi32(
-        _mm_srai_epi32(_mm_madd_epi16(_mm_unpacklo_epi16(cu, cv), greenFactors), kShift),
-        _mm_srai_epi32(_mm_madd_epi16(_mm_unpackhi_epi16(cu, cv), greenFactors), kShift));
-    low = {_mm_unpacklo_epi16(red, red), _mm_unpacklo_epi16(green, green),
-           _mm_unpacklo_epi16(blue, blue)};
-    high = {_mm_unpackhi_epi16(red, red), _mm_unpackhi_epi16(green, green),
-            _mm_unpackhi_epi16(blue, blue)};
+    const KWYuvToRgb::Terms8 t = KWYuvToRgb::TermsOf(
+        KWYuvToRgb::Centred(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(u))),
+        KWYuvToRgb::Centred(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(v))));
+    low = {_mm_unpacklo_epi16(t.r, t.r), _mm_unpacklo_epi16(t.g, t.g),
+           _mm_unpacklo_epi16(t.b, t.b)};
+    high = {_mm_unpackhi_epi16(t.r, t.r), _mm_unpackhi_epi16(t.g, t.g),
+            _mm_unpackhi_epi16(t.b, t.b)};
 }
 
 // Limits 16-bit values as Limit does: negative ones become 1, those above 255 become 255.
@@ -188,22 +158,13 @@ KW_AVX2_INLINE inline __m256i SpreadRuns(__m256i value) {
 // The terms of thirty-two pixels: pixels 0-15 in `low`, 16-31 in `high`, in the spread order.
 KW_AVX2_INLINE inline void ComputeWideTerms(const std::uint8_t* u, const std::uint8_t* v,
                                             WideTerms& low, WideTerms& high) {
-    const __m256i bias = _mm256_set1_epi16(128);
-    const __m256i cu = SpreadRuns(_mm256_sub_epi16(
-        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u))), bias));
-    const __m256i cv = SpreadRuns(_mm256_sub_epi16(
-        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v))), bias));
-    const __m256i red = _mm256_mulhi_epi16(_mm256_slli_epi16(cv, 6), _mm256_set1_epi16(kRedFromV));
-    const __m256i blue =
-        _mm256_mulhi_epi16(_mm256_slli_epi16(cu, 6), _mm256_set1_epi16(kBlueFromU));
-    const __m256i greenFactors = _mm256_set1_epi32(kGreenFactorPair);
-    const __m256i green = _mm256_packs_epi32(
-        _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpacklo_epi16(cu, cv), greenFactors), kShift),
-        _mm256_srai_epi32(_mm256_madd_epi16(_mm256_unpackhi_epi16(cu, cv), greenFactors), kShift));
-    low = {_mm256_unpacklo_epi16(red, red), _mm256_unpacklo_epi16(green, green),
-           _mm256_unpacklo_epi16(blue, blue)};
-    high = {_mm256_unpackhi_epi16(red, red), _mm256_unpackhi_epi16(green, green),
-            _mm256_unpackhi_epi16(blue, blue)};
+    const KWYuvToRgb::Terms16 t = KWYuvToRgb::TermsOf(
+        SpreadRuns(KWYuvToRgb::WideCentred(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u)))),
+        SpreadRuns(KWYuvToRgb::WideCentred(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v)))));
+    low = {_mm256_unpacklo_epi16(t.r, t.r), _mm256_unpacklo_epi16(t.g, t.g),
+           _mm256_unpacklo_epi16(t.b, t.b)};
+    high = {_mm256_unpackhi_epi16(t.r, t.r), _mm256_unpackhi_epi16(t.g, t.g),
+            _mm256_unpackhi_epi16(t.b, t.b)};
 }
 
 KW_AVX2_INLINE inline __m256i WideLimit16(__m256i value) {
@@ -281,32 +242,27 @@ KW_AVX2 int ConvertWideGroups(const std::uint8_t* luma, const std::uint8_t* u,
 
 #endif
 
+inline Rgb ColourOf(int y, const KWYuvToRgb::Terms& terms) {
+    return {Limit(y + terms.r), Limit(y + terms.g), Limit(y + terms.b)};
+}
+
 // Converts the pixels from `first` to the end of one line through the formula, a pair at a time.
 template <Format F>
 void ConvertTail(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v, int first,
                  int width, std::uint8_t* out) {
     constexpr int bytes = BytesOf(F);
     for (int x = first / 2; x < width / 2; ++x) {
-        const int cu = u[x] - 128;
-        const int cv = v[x] - 128;
-        const int red = kRedFromV * cv;
-        const int green = -kGreenFromU * cu - kGreenFromV * cv;
-        const int blue = kBlueFromU * cu;
-        for (int i = 0; i < 2; ++i) {
-            const int l = kLumaFactor * luma[2 * x + i];
-            Store(F,
-                  {Limit((l + red) >> kShift), Limit((l + green) >> kShift),
-                   Limit((l + blue) >> kShift)},
-                  out + (2 * x + i) * bytes);
-        }
+        const KWYuvToRgb::Terms terms = KWYuvToRgb::TermsOf(u[x], v[x]);
+        for (int i = 0; i < 2; ++i)
+            Store(F, ColourOf(luma[2 * x + i], terms), out + (2 * x + i) * bytes);
     }
 }
 
-// The format is a template argument so that each format gets its own tight loop. The two lines
-// of each chroma line are converted together.
-template <Format F>
-void ConvertRgb(const Picture& picture, std::uint8_t* destination, int pitch,
-                [[maybe_unused]] Kernels level) {
+// The format and the level are template arguments so that each pair gets its own tight loop.
+// The two lines of each chroma line are converted together: first as many pixels as the level's
+// widest groups take, then narrower groups, then the rest one pair at a time.
+template <Format F, KWSimdLevel Level>
+void ConvertRgb(const Picture& picture, std::uint8_t* destination, int pitch) {
     constexpr int bytes = BytesOf(F);
     // RGB24 groups write one byte past their last pixel: a later pixel of the line must take it.
     [[maybe_unused]] constexpr int room = F == kRGB24 ? 1 : 0;
@@ -319,16 +275,18 @@ void ConvertRgb(const Picture& picture, std::uint8_t* destination, int pitch,
         std::uint8_t* out = destination + static_cast<std::ptrdiff_t>(y) * pitch;
         int pixel = 0;
 #ifdef KW_HAVE_X86
-        if (level == Kernels::kAvx2)
+        if constexpr (Level == KWSimdLevel::kAvx2)
             pixel = ConvertWideGroups<F>(luma, u, v, width, lines, room, out, pitch);
 #endif
 #ifdef __SSE2__
-        for (; level != Kernels::kPortable && pixel + kGroup + room <= width; pixel += kGroup) {
-            Terms low, high;
-            ComputeTerms(u + pixel / 2, v + pixel / 2, low, high);
-            ConvertGroup<F>(low, high, luma + pixel, out + pixel * bytes);
-            if (lines == 2)
-                ConvertGroup<F>(low, high, luma + width + pixel, out + pitch + pixel * bytes);
+        if constexpr (Level != KWSimdLevel::kPortable) {
+            for (; pixel + kGroup + room <= width; pixel += kGroup) {
+                Terms low, high;
+                ComputeTerms(u + pixel / 2, v + pixel / 2, low, high);
+                ConvertGroup<F>(low, high, luma + pixel, out + pixel * bytes);
+                if (lines == 2)
+                    ConvertGroup<F>(low, high, luma + width + pixel, out + pitch + pixel * bytes);
+            }
         }
 #endif
         for (int line = 0; line < lines; ++line)
@@ -343,42 +301,35 @@ void CopyPlane(const std::uint8_t* plane, int width, int height, std::uint8_t* d
                     static_cast<std::size_t>(width));
 }
 
-bool Available(Kernels level) {
-    switch (level) {
-    case Kernels::kPortable:
-        return true;
-    case Kernels::kSse2:
-#ifdef __SSE2__
-        return true;
-#else
-        return false;
-#endif
-    case Kernels::kAvx2:
-#ifdef KW_HAVE_X86
-        return KWHaveAvx2();
-#else
-        return false;
-#endif
-    }
-    return false;
+void CopyPlanes(const Picture& picture, std::uint8_t* destination, int pitch) {
+    const int chromaWidth = picture.width / 2;
+    const int chromaHeight = picture.height / 2;
+    std::uint8_t* vPlane = destination + static_cast<std::ptrdiff_t>(pitch) * picture.height;
+    std::uint8_t* uPlane = vPlane + static_cast<std::ptrdiff_t>(pitch / 2) * chromaHeight;
+    CopyPlane(picture.y, picture.width, picture.height, destination, pitch);
+    CopyPlane(picture.v, chromaWidth, chromaHeight, vPlane, pitch / 2);
+    CopyPlane(picture.u, chromaWidth, chromaHeight, uPlane, pitch / 2);
 }
 
-Kernels BestKernels() {
-    for (const Kernels level : {Kernels::kAvx2, Kernels::kSse2})
-        if (Available(level))
-            return level;
-    return Kernels::kPortable;
-}
+using RgbConverter = void (*)(const Picture& picture, std::uint8_t* destination, int pitch);
 
-std::atomic<Kernels> g_kernels{BestKernels()};
+// One level's converters, one for each RGB format.
+struct Kernels {
+    RgbConverter rgb565, bgr565, rgb24, rgb32;
+};
+
+template <KWSimdLevel Level>
+constexpr Kernels kKernelsOf{ConvertRgb<kRGB565, Level>, ConvertRgb<kBGR565, Level>,
+                             ConvertRgb<kRGB24, Level>, ConvertRgb<kRGB32, Level>};
+
+KWSimdKernels<Kernels> g_kernels({&kKernelsOf<KWSimdLevel::kPortable>,
+                                  KW_SSE2_KERNELS(&kKernelsOf<KWSimdLevel::kSse2>),
+                                  KW_AVX2_KERNELS(&kKernelsOf<KWSimdLevel::kAvx2>)});
 
 } // namespace
 
-bool SelectKernels(Kernels level) {
-    if (!Available(level))
-        return false;
-    g_kernels = level;
-    return true;
+bool SelectKernels(KWSimdLevel level) {
+    return g_kernels.Select(level);
 }
 
 int BytesPerPixel(Format format) {
@@ -396,38 +347,26 @@ int BytesPerPixel(Format format) {
 }
 
 Rgb ToRgb(int y, int u, int v) {
-    const int l = kLumaFactor * y;
-    const int cu = u - 128;
-    const int cv = v - 128;
-    return {Limit((l + kRedFromV * cv) >> kShift),
-            Limit((l - kGreenFromU * cu - kGreenFromV * cv) >> kShift),
-            Limit((l + kBlueFromU * cu) >> kShift)};
+    return ColourOf(y, KWYuvToRgb::TermsOf(u, v));
 }
 
 void Convert(const Picture& picture, Format format, std::uint8_t* destination, int pitch) {
-    const Kernels level = g_kernels;
+    const Kernels& kernels = g_kernels.Current();
     switch (format) {
-    case kYV12: {
-        const int chromaWidth = picture.width / 2;
-        const int chromaHeight = picture.height / 2;
-        std::uint8_t* vPlane = destination + static_cast<std::ptrdiff_t>(pitch) * picture.height;
-        std::uint8_t* uPlane = vPlane + static_cast<std::ptrdiff_t>(pitch / 2) * chromaHeight;
-        CopyPlane(picture.y, picture.width, picture.height, destination, pitch);
-        CopyPlane(picture.v, chromaWidth, chromaHeight, vPlane, pitch / 2);
-        CopyPlane(picture.u, chromaWidth, chromaHeight, uPlane, pitch / 2);
+    case kYV12:
+        CopyPlanes(picture, destination, pitch);
         break;
-    }
     case kRGB565:
-        ConvertRgb<kRGB565>(picture, destination, pitch, level);
+        kernels.rgb565(picture, destination, pitch);
         break;
     case kBGR565:
-        ConvertRgb<kBGR565>(picture, destination, pitch, level);
+        kernels.bgr565(picture, destination, pitch);
         break;
     case kRGB24:
-        ConvertRgb<kRGB24>(picture, destination, pitch, level);
+        kernels.rgb24(picture, destination, pitch);
         break;
     case kRGB32:
-        ConvertRgb<kRGB32>(picture, destination, pitch, level);
+        kernels.rgb32(picture, destination, pitch);
         break;
     }
 }

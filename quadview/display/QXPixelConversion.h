@@ -1,4 +1,6 @@
 #pragma once
+#include "KWCpuFeatures.h"
+
 #include <cstdint>
 
 // Converts a decoded YUV 4:2:0 picture into the pixel layout of a display surface.
@@ -21,11 +23,10 @@ struct Picture {
 // then the V plane and then the U plane, each with half the pitch and right after the other.
 void Convert(const Picture& picture, Format format, std::uint8_t* destination, int pitch);
 
-// The instruction sets Convert may use. The best the processor offers is chosen at start;
-// selecting another (to compare them) gives the same pixels. False when this build or processor
-// lacks the level.
-enum class Kernels : std::uint8_t { kPortable, kSse2, kAvx2 };
-bool SelectKernels(Kernels level);
+// Selects the instruction-set level whose kernels Convert uses; the best available one is chosen
+// at start, and every level gives the same pixels. False when this build or processor lacks the
+// level.
+bool SelectKernels(KWSimdLevel level);
 
 // One pixel's colour: R, G and B of 256 or more become 255, negative ones become 1.
 struct Rgb {

@@ -1,14 +1,15 @@
 #include "QXInverseDct.h"
 
-#include "KWCpuFeatures.h"
+#include "KWScopedSimdLevel.h"
+#include "KWSimdLevelTest.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <numbers>
 #include <random>
-#include <utility>
 #include <vector>
 
 namespace {
@@ -82,102 +83,6 @@ Errors Measure(int low, int high, int sign, int blocks) {
     return errors;
 }
 
-// The transform as first written, kept here so that faster versions can be held to exactly its
-// results: rows, then columns through the clip, with 64-bit products where damaged input needs
-// them.
-namespace Kept {
-constexpr std::int64_t W1 = 2841, W2 = 2676, W3 = 2408, W5 = 1609, W6 = 1108, W7 = 565;
-
-std::int64_t Rotate(std::int64_t v) {
-    return (181 * v + 128) >> 8;
-}
-
-void Row(std::int64_t* b) {
-    std::int64_t x1 = b[4] * 2048, x2 = b[6], x3 = b[2], x4 = b[1], x5 = b[7], x6 = b[5], x7 = b[3];
-    if (!(x1 | x2 | x3 | x4 | x5 | x6 | x7)) {
-        std::fill(b, b + 8, b[0] * 8);
-        return;
-    }
-    std::int64_t x0 = b[0] * 2048 + 128;
-    std::int64_t x8 = W7 * (x4 + x5);
-    x4 = x8 + (W1 - W7) * x4;
-    x5 = x8 - (W1 + W7) * x5;
-    x8 = W3 * (x6 + x7);
-    x6 = x8 - (W3 - W5) * x6;
-    x7 = x8 - (W3 + W5) * x7;
-    x8 = x0 + x1;
-    x0 -= x1;
-    x1 = W6 * (x3 + x2);
-    x2 = x1 - (W2 + W6) * x2;
-    x3 = x1 + (W2 - W6) * x3;
-    x1 = x4 + x6;
-    x4 -= x6;
-    x6 = x5 + x7;
-    x5 -= x7;
-    x7 = x8 + x3;
-    x8 -= x3;
-    x3 = x0 + x2;
-    x0 -= x2;
-    x2 = Rotate(x4 + x5);
-    x4 = Rotate(x4 - x5);
-    const std::int64_t out[8] = {x7 + x1, x3 + x2, x0 + x4, x8 + x6,
-                                 x8 - x6, x0 - x4, x3 - x2, x7 - x1};
-    for (int i = 0; i < 8; ++i)
-        b[i] = out[i] >> 8;
-}
-
-std::int64_t Clip(std::int64_t v) {
-    return std::clamp<std::int64_t>(v, -256, 255);
-}
-
-void Column(std::int64_t* b) {
-    std::int64_t x1 = b[32] * 256, x2 = b[48], x3 = b[16], x4 = b[8], x5 = b[56], x6 = b[40],
-                 x7 = b[24];
-    if (!(x1 | x2 | x3 | x4 | x5 | x6 | x7)) {
-        const std::int64_t value = Clip((b[0] + 32) >> 6);
-        for (int i = 0; i < 8; ++i)
-            b[8 * i] = value;
-        return;
-    }
-    std::int64_t x0 = b[0] * 256 + 8192;
-    std::int64_t x8 = W7 * (x4 + x5) + 4;
-    x4 = (x8 + (W1 - W7) * x4) >> 3;
-    x5 = (x8 - (W1 + W7) * x5) >> 3;
-    x8 = W3 * (x6 + x7) + 4;
-    x6 = (x8 - (W3 - W5) * x6) >> 3;
-    x7 = (x8 - (W3 + W5) * x7) >> 3;
-    x8 = x0 + x1;
-    x0 -= x1;
-    x1 = W6 * (x3 + x2) + 4;
-    x2 = (x1 - (W2 + W6) * x2) >> 3;
-    x3 = (x1 + (W2 - W6) * x3) >> 3;
-    x1 = x4 + x6;
-    x4 -= x6;
-    x6 = x5 + x7;
-    x5 -= x7;
-    x7 = x8 + x3;
-    x8 -= x3;
-    x3 = x0 + x2;
-    x0 -= x2;
-    x2 = Rotate(x4 + x5);
-    x4 = Rotate(x4 - x5);
-    const std::int64_t out[8] = {x7 + x1, x3 + x2, x0 + x4, x8 + x6,
-                                 x8 - x6, x0 - x4, x3 - x2, x7 - x1};
-    for (int i = 0; i < 8; ++i)
-        b[8 * i] = Clip(out[i] >> 14);
-}
-
-void Transform(const std::int32_t in[64], std::int32_t out[64]) {
-    std::int64_t b[64];
-    std::copy(in, in + 64, b);
-    for (int row = 0; row < 8; ++row)
-        Row(b + 8 * row);
-    for (int column = 0; column < 8; ++column)
-        Column(b + column);
-    std::copy(b, b + 64, out);
-}
-} // namespace Kept
-
 // Blocks of every shape the decoder meets: flat, first row or column only, a few coefficients
 // anywhere, busy, and damaged ones at the coefficient limits.
 void RandomBlock(std::mt19937& random, std::int32_t block[64]) {
@@ -226,52 +131,128 @@ void RandomBlock(std::mt19937& random, std::int32_t block[64]) {
 
 } // namespace
 
-TEST(QXInverseDct, GivesExactlyTheResultsOfTheKeptTransform) {
-    std::mt19937 random(5);
-    for (int n = 0; n < 200000; ++n) {
-        std::int32_t block[64], expected[64];
-        RandomBlock(random, block);
-        Kept::Transform(block, expected);
-        QXInverseDct::Transform(block);
-        ASSERT_TRUE(std::equal(block, block + 64, expected)) << n;
+namespace {
+
+constexpr int kWidestPitch = 21;
+constexpr std::uint8_t kUntouched = 0xA5;
+
+// One call of TransformToPixels. `rows` marks at least the rows holding coefficients.
+struct PixelCase {
+    std::array<std::int32_t, 64> block;
+    unsigned rows;
+    int lines;
+    int pitch;
+};
+
+unsigned RowsHolding(const std::array<std::int32_t, 64>& block) {
+    unsigned rows = 0;
+    for (int i = 0; i < 64; ++i)
+        if (block[static_cast<std::size_t>(i)])
+            rows |= 1u << (i / 8);
+    return rows;
+}
+
+// What one call leaves behind: the block and the pixel lines, with the bytes around them.
+struct PixelResult {
+    std::array<std::int32_t, 64> block;
+    std::array<std::uint8_t, kWidestPitch * 8> out;
+    bool operator==(const PixelResult&) const = default;
+};
+
+PixelResult RunAt(KWSimdLevel level, const PixelCase& c) {
+    const KWScopedSimdLevel selected(QXInverseDct::SelectKernels, level);
+    EXPECT_TRUE(selected.Selected());
+    PixelResult result{c.block, {}};
+    result.out.fill(kUntouched);
+    QXInverseDct::TransformToPixels(result.block.data(), c.rows, result.out.data(), c.pitch,
+                                    c.lines);
+    return result;
+}
+
+// Random blocks, extreme ones, every single coefficient, every pattern of marked rows, every
+// line count and several pitches.
+std::vector<PixelCase> PixelCases() {
+    std::vector<PixelCase> cases;
+    std::mt19937 random(6);
+    const int pitches[] = {8, 9, 13, kWidestPitch};
+    auto add = [&](const std::array<std::int32_t, 64>& block, unsigned extraRows) {
+        const int lines = static_cast<int>(cases.size() % 9);
+        const int pitch = pitches[cases.size() % std::size(pitches)];
+        cases.push_back({block, RowsHolding(block) | extraRows, lines, pitch});
+        cases.push_back({block, RowsHolding(block), 8, 8});
+    };
+    for (int n = 0; n < 50000; ++n) {
+        std::array<std::int32_t, 64> block;
+        RandomBlock(random, block.data());
+        add(block, n % 5 == 0 ? random() & 0xFF : 0);
+    }
+    std::array<std::int32_t, 64> block;
+    for (const std::int32_t value : {-2048, 2047, 0}) {
+        block.fill(value);
+        add(block, 0);
+    }
+    for (int parity = 0; parity < 2; ++parity) {
+        for (int i = 0; i < 64; ++i)
+            block[static_cast<std::size_t>(i)] = (i + parity) % 2 ? 2047 : -2048;
+        add(block, 0);
+        for (int i = 0; i < 64; ++i)
+            block[static_cast<std::size_t>(i)] = (i / 8 + i + parity) % 2 ? 2047 : -2048;
+        add(block, 0);
+    }
+    for (int i = 0; i < 64; ++i)
+        for (const std::int32_t value : {-2048, -100, -1, 1, 7, 100, 2047}) {
+            block.fill(0);
+            block[static_cast<std::size_t>(i)] = value;
+            add(block, 0);
+        }
+    for (unsigned rows = 0; rows < 256; ++rows)
+        for (int round = 0; round < 4; ++round) {
+            block.fill(0);
+            for (int i = 0; i < 64; ++i)
+                if (((rows >> (i / 8)) & 1) != 0 && random() % 3 != 0)
+                    block[static_cast<std::size_t>(i)] =
+                        static_cast<std::int32_t>(random() % 801) - 400;
+            cases.push_back({block, rows | RowsHolding(block), round * 2 + 1, 13});
+        }
+    return cases;
+}
+
+} // namespace
+
+// The portable kernel: the transform's results limited to 0..255, only the lines asked for,
+// each in its place, and the block cleared.
+TEST(QXInverseDct, PortableKernelWritesTheLimitedTransformIntoTheLinesAskedFor) {
+    for (const PixelCase& c : PixelCases()) {
+        const PixelResult result = RunAt(KWSimdLevel::kPortable, c);
+        std::array<std::int32_t, 64> expected = c.block;
+        QXInverseDct::Transform(expected.data());
+        ASSERT_TRUE(std::all_of(result.block.begin(), result.block.end(),
+                                [](std::int32_t v) { return v == 0; }));
+        for (int line = 0; line < 8; ++line)
+            for (int i = 0; i < c.pitch; ++i) {
+                const int want =
+                    line < c.lines && i < 8
+                        ? std::clamp(expected[static_cast<std::size_t>(line * 8 + i)], 0, 255)
+                        : kUntouched;
+                ASSERT_EQ(result.out[static_cast<std::size_t>(line * c.pitch + i)], want)
+                    << "line " << line << " byte " << i;
+            }
     }
 }
 
-// Every implementation of the transform into pixels: the kept results limited to 0..255, only
-// the lines asked for, each in its place.
-TEST(QXInverseDct, EveryPixelPathGivesTheKeptResults) {
-    std::vector<std::pair<const char*, QXInverseDct::Detail::ToPixels>> paths = {
-        {"portable", QXInverseDct::Detail::ToPixelsPortable},
-        {"chosen", QXInverseDct::TransformToPixels}};
-    if (KWHaveAvx2())
-        paths.emplace_back("avx2", QXInverseDct::Detail::ToPixelsAvx2);
-    constexpr int kPitch = 13;
-    for (const auto& [name, path] : paths) {
-        SCOPED_TRACE(name);
-        std::mt19937 random(6);
-        for (int n = 0; n < 100000; ++n) {
-            std::int32_t block[64], expected[64];
-            RandomBlock(random, block);
-            Kept::Transform(block, expected);
-            const int lines = n % 3 == 0 ? static_cast<int>(random() % 9) : 8;
-            // The rows holding coefficients, now and then with empty ones marked too.
-            unsigned rows = n % 5 == 0 ? random() & 0xFF : 0;
-            for (int i = 0; i < 64; ++i)
-                if (block[i])
-                    rows |= 1u << (i / 8);
-            std::uint8_t out[kPitch * 8];
-            std::fill(std::begin(out), std::end(out), 0xA5);
-            path(block, rows, out, kPitch, lines);
-            ASSERT_TRUE(std::all_of(block, block + 64, [](std::int32_t c) { return c == 0; }));
-            for (int line = 0; line < 8; ++line)
-                for (int i = 0; i < kPitch; ++i) {
-                    const int want =
-                        line < lines && i < 8 ? std::clamp(expected[line * 8 + i], 0, 255) : 0xA5;
-                    ASSERT_EQ(out[line * kPitch + i], want) << n << " line " << line << " " << i;
-                }
-        }
+using QXInverseDctLevels = KWSimdLevelTest;
+
+TEST_P(QXInverseDctLevels, GiveExactlyThePortableKernelsResults) {
+    int n = 0;
+    for (const PixelCase& c : PixelCases()) {
+        ASSERT_TRUE(RunAt(GetParam(), c) == RunAt(KWSimdLevel::kPortable, c))
+            << "case " << n << " rows " << c.rows << " lines " << c.lines << " pitch " << c.pitch;
+        ++n;
     }
 }
+
+INSTANTIATE_TEST_SUITE_P(Vector, QXInverseDctLevels, testing::ValuesIn(kKWVectorLevels),
+                         testing::PrintToStringParamName());
 
 TEST(QXInverseDct, MeetsTheAccuracyBoundsOfIeee1180) {
     constexpr int kBlocks = 10000;

@@ -1,5 +1,8 @@
 #include "QXPixelConversion.h"
 
+#include "KWScopedSimdLevel.h"
+#include "KWSimdLevelTest.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -11,16 +14,11 @@
 using namespace QXPixelConversion;
 
 namespace {
-// Runs `check` once with each conversion level this processor has, then goes back to the best.
-template <typename Check> void ForEachKernelLevel(Check check) {
-    for (const Kernels level : {Kernels::kPortable, Kernels::kSse2, Kernels::kAvx2}) {
-        if (!SelectKernels(level))
-            continue;
-        SCOPED_TRACE("conversion level " + std::to_string(static_cast<int>(level)));
-        check();
-    }
-    if (!SelectKernels(Kernels::kAvx2))
-        SelectKernels(Kernels::kSse2);
+// Runs `check` with the portable kernels, whose results the other levels are held to.
+template <typename Check> void WithPortableKernels(Check check) {
+    const KWScopedSimdLevel portable(SelectKernels, KWSimdLevel::kPortable);
+    ASSERT_TRUE(portable.Selected());
+    check();
 }
 } // namespace
 
@@ -53,7 +51,7 @@ struct SmallPicture {
 
 TEST(QXPixelConversion, RgbFormatsPackPixelsAndRespectThePitch) {
     SmallPicture p;
-    ForEachKernelLevel([&] {
+    WithPortableKernels([&] {
         for (Format format : {kRGB565, kBGR565, kRGB24, kRGB32}) {
             SCOPED_TRACE(format);
             const int bytes = BytesPerPixel(format);
@@ -136,7 +134,7 @@ TEST(QXPixelConversion, EveryColourOfEveryFormatFollowsTheFormula) {
         }
     const Picture picture{y.data(), u.data(), v.data(), kSize, kSize};
     std::vector<std::uint8_t> out(kSize * kSize * 4);
-    ForEachKernelLevel([&] {
+    WithPortableKernels([&] {
         for (Format format : kRgbFormats) {
             SCOPED_TRACE(format);
             const int bytes = BytesPerPixel(format);
@@ -165,7 +163,7 @@ TEST(QXPixelConversion, EveryColourOfEveryFormatFollowsTheFormula) {
 // pixels, with a pitch wider than the line: every pixel as the formula says, nothing written
 // between the line's end and the pitch.
 TEST(QXPixelConversion, AnySizeAndPitchConvertsEveryPixelAndNothingElse) {
-    ForEachKernelLevel([] {
+    WithPortableKernels([] {
         std::mt19937 random(17);
         for (int width : {2, 4, 6, 8, 14, 16, 18, 30, 32, 34, 48, 62, 64, 66, 96, 320, 638, 640})
             for (int height : {1, 2, 3, 7, 16}) {
@@ -218,3 +216,97 @@ TEST(QXPixelConversion, AnySizeAndPitchConvertsEveryPixelAndNothingElse) {
             }
     });
 }
+
+namespace {
+
+constexpr Format kFormats[] = {kYV12, kRGB565, kBGR565, kRGB24, kRGB32};
+
+struct Planes {
+    int width, height;
+    std::vector<std::uint8_t> y, u, v;
+    Picture View() const { return {y.data(), u.data(), v.data(), width, height}; }
+};
+
+// Samples drawn from `values`, or any byte when it is empty.
+Planes MakePlanes(std::mt19937& random, int width, int height,
+                  const std::vector<std::uint8_t>& values) {
+    const auto chroma = static_cast<std::size_t>(width / 2 * ((height + 1) / 2));
+    Planes planes{width, height,
+                  std::vector<std::uint8_t>(static_cast<std::size_t>(width * height)),
+                  std::vector<std::uint8_t>(chroma), std::vector<std::uint8_t>(chroma)};
+    for (auto* plane : {&planes.y, &planes.u, &planes.v})
+        for (auto& sample : *plane)
+            sample = values.empty() ? static_cast<std::uint8_t>(random())
+                                    : values[random() % values.size()];
+    return planes;
+}
+
+// The whole destination after converting at `level`, with the bytes between the lines.
+std::vector<std::uint8_t> ConvertAt(KWSimdLevel level, const Picture& picture, Format format,
+                                    int pitch) {
+    const KWScopedSimdLevel selected(SelectKernels, level);
+    EXPECT_TRUE(selected.Selected());
+    const std::size_t chroma = static_cast<std::size_t>(pitch / 2) * (picture.height / 2) * 2;
+    std::vector<std::uint8_t> out(static_cast<std::size_t>(pitch) * picture.height + chroma, 0xA5);
+    Convert(picture, format, out.data(), pitch);
+    return out;
+}
+
+void ExpectSameAsPortable(KWSimdLevel level, const Picture& picture) {
+    for (const Format format : kFormats) {
+        const int line = picture.width * BytesPerPixel(format);
+        for (const int pitch : {line, line + 1, line + 3, line + 13}) {
+            ASSERT_EQ(ConvertAt(level, picture, format, pitch),
+                      ConvertAt(KWSimdLevel::kPortable, picture, format, pitch))
+                << "format " << format << " size " << picture.width << "x" << picture.height
+                << " pitch " << pitch;
+        }
+    }
+}
+
+} // namespace
+
+using QXPixelConversionLevels = KWSimdLevelTest;
+
+// Widths on both sides of every multiple of the vector groups, so that each path of the
+// conversion ends at every possible place; random samples and the extremes of each component.
+TEST_P(QXPixelConversionLevels, GiveExactlyThePortableKernelsPixels) {
+    std::mt19937 random(23);
+    const std::vector<std::uint8_t> extremes = {0, 1, 2, 126, 127, 128, 129, 253, 254, 255};
+    for (int width = 2; width <= 100; width += 2)
+        for (const int height : {1, 2, 3, 6}) {
+            ExpectSameAsPortable(GetParam(), MakePlanes(random, width, height, {}).View());
+            ExpectSameAsPortable(GetParam(), MakePlanes(random, width, height, extremes).View());
+        }
+    for (const int width : {318, 320, 322, 350, 352, 638, 640})
+        ExpectSameAsPortable(GetParam(), MakePlanes(random, width, 9, extremes).View());
+}
+
+// Every combination of U and V, each with luma running through all values.
+TEST_P(QXPixelConversionLevels, GiveThePortableKernelsPixelsForEveryColour) {
+    constexpr int kSize = 512;
+    constexpr int kHalf = kSize / 2;
+    Planes planes{kSize, kSize, std::vector<std::uint8_t>(kSize * kSize),
+                  std::vector<std::uint8_t>(kHalf * kHalf),
+                  std::vector<std::uint8_t>(kHalf * kHalf)};
+    for (int row = 0; row < kHalf; ++row)
+        for (int x = 0; x < kHalf; ++x) {
+            planes.u[static_cast<std::size_t>(row * kHalf + x)] = static_cast<std::uint8_t>(x);
+            planes.v[static_cast<std::size_t>(row * kHalf + x)] = static_cast<std::uint8_t>(row);
+        }
+    for (int group = 0; group < 64; ++group) {
+        for (int row = 0; row < kSize; ++row)
+            for (int x = 0; x < kSize; ++x)
+                planes.y[static_cast<std::size_t>(row * kSize + x)] =
+                    static_cast<std::uint8_t>(4 * group + 2 * (row & 1) + (x & 1));
+        for (const Format format : kRgbFormats) {
+            const int pitch = kSize * BytesPerPixel(format);
+            ASSERT_EQ(ConvertAt(GetParam(), planes.View(), format, pitch),
+                      ConvertAt(KWSimdLevel::kPortable, planes.View(), format, pitch))
+                << "format " << format << " luma group " << group;
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vector, QXPixelConversionLevels, testing::ValuesIn(kKWVectorLevels),
+                         testing::PrintToStringParamName());

@@ -1,7 +1,11 @@
 // The stretching blit against a straightforward per-pixel model of it: random pictures in every
 // layout, many scale factors, clipping rectangles and pitches. The blit's filtering is integer
-// arithmetic throughout, so its fast paths must match the model bit for bit.
+// arithmetic throughout, so the portable kernels must match the model bit for bit, and the
+// vector kernels the portable ones.
 #include "KWPixelBuffer.h"
+
+#include "KWScopedSimdLevel.h"
+#include "KWSimdLevelTest.h"
 
 #include <gtest/gtest.h>
 
@@ -161,18 +165,11 @@ int Even(int value) {
     return std::max(2, value & ~1);
 }
 
-// Runs `check` once with each filter level this processor has, then goes back to the best.
-template <typename Check> void ForEachKernelLevel(Check check) {
-    constexpr KWBlitKernels kLevels[] = {KWBlitKernels::kPortable, KWBlitKernels::kSse2,
-                                         KWBlitKernels::kAvx2};
-    for (const KWBlitKernels level : kLevels) {
-        if (!KWSelectBlitKernels(level))
-            continue;
-        SCOPED_TRACE("filter level " + std::to_string(static_cast<int>(level)));
-        check();
-    }
-    if (!KWSelectBlitKernels(KWBlitKernels::kAvx2))
-        KWSelectBlitKernels(KWBlitKernels::kSse2);
+// Runs `check` with the portable kernels, whose results the other levels are held to.
+template <typename Check> void WithPortableKernels(Check check) {
+    const KWScopedSimdLevel portable(KWSelectBlitKernels, KWSimdLevel::kPortable);
+    ASSERT_TRUE(portable.Selected());
+    check();
 }
 
 // Random source and destination rectangles: sizes from a tenth to four times, equal sizes on
@@ -218,10 +215,25 @@ Case RandomCase(std::mt19937& random) {
                  : KWRect{cx, cy, cx + pick(1, c.dstWidth + 5), cy + pick(1, c.dstHeight + 5)};
     return c;
 }
+// The sizes the screen manager draws: pictures and caption strips into quarters and the whole
+// of a 608x450 view, and pictures shown at their own size.
+struct ViewerSize {
+    KWPixelLayout layout;
+    int width, height;
+    KWRect target;
+};
+const ViewerSize kViewerSizes[] = {
+    {KWPixelLayout::kYV12, 320, 112, {304, 20, 608, 225}},
+    {KWPixelLayout::kYV12, 640, 272, {0, 20, 608, 430}},
+    {KWPixelLayout::kYV12, 352, 240, {0, 0, 352, 240}},
+    {KWPixelLayout::kRGB565, 320, 20, {0, 430, 304, 450}},
+    {KWPixelLayout::kRGB565, 640, 20, {0, 0, 608, 20}},
+    {KWPixelLayout::kRGB32, 608, 450, {0, 0, 608, 450}},
+};
 } // namespace
 
 TEST(KWStretchBlit, EveryLayoutPairAndScaleMatchesThePerPixelModelExactly) {
-    ForEachKernelLevel([] {
+    WithPortableKernels([] {
         std::mt19937 random(20260101);
         for (const KWPixelLayout from : kSourceLayouts) {
             for (const KWPixelLayout to : kTargetLayouts) {
@@ -248,25 +260,10 @@ TEST(KWStretchBlit, EveryLayoutPairAndScaleMatchesThePerPixelModelExactly) {
     });
 }
 
-// The sizes the screen manager draws: pictures and caption strips into quarters and the whole
-// of a 608x450 view, and pictures shown at their own size.
 TEST(KWStretchBlit, ViewerSizesMatchThePerPixelModelExactly) {
-    struct Size {
-        KWPixelLayout layout;
-        int width, height;
-        KWRect target;
-    };
-    const Size sizes[] = {
-        {KWPixelLayout::kYV12, 320, 112, {304, 20, 608, 225}},
-        {KWPixelLayout::kYV12, 640, 272, {0, 20, 608, 430}},
-        {KWPixelLayout::kYV12, 352, 240, {0, 0, 352, 240}},
-        {KWPixelLayout::kRGB565, 320, 20, {0, 430, 304, 450}},
-        {KWPixelLayout::kRGB565, 640, 20, {0, 0, 608, 20}},
-        {KWPixelLayout::kRGB32, 608, 450, {0, 0, 608, 450}},
-    };
-    ForEachKernelLevel([&] {
+    WithPortableKernels([&] {
         std::mt19937 random(7);
-        for (const Size& size : sizes) {
+        for (const ViewerSize& size : kViewerSizes) {
             for (const KWPixelLayout to : kTargetLayouts) {
                 const KWPixelBuffer source =
                     RandomBuffer(random, size.layout, size.width, size.height);
@@ -302,3 +299,58 @@ TEST(KWStretchBlit, OverlappingBlitWithinOneBufferMatchesTheModelOnTheOriginal) 
         }
     }
 }
+
+namespace {
+// The target's bytes after blitting at `level` into a copy of it.
+KWPixelBuffer BlitAt(KWSimdLevel level, const KWPixelBuffer& target, const KWRect& dstRect,
+                     const KWRect& clip, const KWPixelBuffer& source, const KWRect& srcRect) {
+    const KWScopedSimdLevel selected(KWSelectBlitKernels, level);
+    EXPECT_TRUE(selected.Selected());
+    KWPixelBuffer result = CopyOf(target);
+    EXPECT_EQ(KWStretchBlit(result, dstRect, clip, source, srcRect), KWDisplayResult::kOk);
+    return result;
+}
+} // namespace
+
+using KWStretchBlitLevels = KWSimdLevelTest;
+
+TEST_P(KWStretchBlitLevels, EveryLayoutPairAndScaleGivesThePortableKernelsPixels) {
+    std::mt19937 random(20260102);
+    for (const KWPixelLayout from : kSourceLayouts) {
+        for (const KWPixelLayout to : kTargetLayouts) {
+            for (int round = 0; round < 60; ++round) {
+                const Case c = RandomCase(random);
+                const KWPixelBuffer source = RandomBuffer(random, from, c.srcWidth, c.srcHeight);
+                const KWPixelBuffer target = RandomBuffer(random, to, c.dstWidth, c.dstHeight);
+                ASSERT_TRUE(SameBytes(
+                    BlitAt(GetParam(), target, c.dstRect, c.clip, source, c.srcRect),
+                    BlitAt(KWSimdLevel::kPortable, target, c.dstRect, c.clip, source, c.srcRect)))
+                    << "layouts " << static_cast<int>(from) << "->" << static_cast<int>(to)
+                    << " round " << round;
+            }
+        }
+    }
+}
+
+// The viewer's sizes, and each picture size doubled, in every target layout.
+TEST_P(KWStretchBlitLevels, ViewerSizesGiveThePortableKernelsPixels) {
+    std::mt19937 random(8);
+    for (const ViewerSize& size : kViewerSizes) {
+        const KWRect doubled{0, 0, 2 * size.width, 2 * size.height};
+        for (const KWRect& rect : {size.target, doubled}) {
+            for (const KWPixelLayout to : kTargetLayouts) {
+                const KWPixelBuffer source =
+                    RandomBuffer(random, size.layout, size.width, size.height);
+                const KWPixelBuffer target = RandomBuffer(random, to, rect.right, rect.bottom);
+                const KWRect all = target.GetBounds();
+                EXPECT_TRUE(SameBytes(
+                    BlitAt(GetParam(), target, rect, all, source, source.GetBounds()),
+                    BlitAt(KWSimdLevel::kPortable, target, rect, all, source, source.GetBounds())))
+                    << size.width << "x" << size.height << " into layout " << static_cast<int>(to);
+            }
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vector, KWStretchBlitLevels, testing::ValuesIn(kKWVectorLevels),
+                         testing::PrintToStringParamName());
