@@ -1,6 +1,8 @@
 #include "CamTestSupport.h"
 
 #include "KWMailbox.h"
+#include "KWPollUntil.h"
+#include "KWRunProgram.h"
 #include "KWTick.h"
 
 #include <QCoreApplication>
@@ -65,13 +67,8 @@ std::vector<std::string> FakeCamera::Commands() const {
 }
 
 bool FakeCamera::WaitForCommands(std::size_t count, std::uint32_t timeoutMs) const {
-    const std::uint32_t start = KWGetTickCount();
-    while (Commands().size() < count) {
-        if (KWTicksSince(start, KWGetTickCount()) > timeoutMs)
-            return false;
-        KWSleep(1);
-    }
-    return true;
+    return KWPollUntil([&] { return Commands().size() >= count; },
+                       std::chrono::milliseconds(timeoutMs));
 }
 
 void FakeCamera::Listen() {
@@ -137,5 +134,5 @@ CurrentDirectory::~CurrentDirectory() {
 }
 
 QString ProgramDirectory() {
-    return QString(QV_BINARY_DIR) + "/bin";
+    return QString::fromStdString(KWProgramFolder());
 }
