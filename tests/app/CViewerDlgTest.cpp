@@ -1,16 +1,15 @@
 #include "CViewerDlg.h"
 #include "DvrRecorder.h"
 #include "KWMessageBoxRecorder.h"
+#include "KWProcessEventsUntil.h"
 #include "KWRunProgram.h"
 #include "KWScopedWavOutput.h"
 #include "KWTempDir.h"
 #include "KWTestImage.h"
-#include "KWTick.h"
 #include "KWVideoAreaWidget.h"
 #include "KWWavReader.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -24,16 +23,8 @@ using namespace QXPlayMode;
 namespace {
 constexpr int kGenerousMs = 60000;
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kGenerousMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        KWSleep(1);
-    }
-    return true;
+bool WaitUntil(const std::function<bool()>& done) {
+    return KWProcessEventsUntil(done, std::chrono::milliseconds(kGenerousMs));
 }
 
 // Options of a minute of four channels at 640x224, paced in real time, with sound.

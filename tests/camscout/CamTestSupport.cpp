@@ -2,10 +2,9 @@
 
 #include "KWMailbox.h"
 #include "KWPollUntil.h"
+#include "KWProcessEventsUntil.h"
 #include "KWRunProgram.h"
-#include "KWTick.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -26,17 +25,12 @@ std::uint16_t FreeUdpPort() {
 
 bool PumpUntil(const std::function<bool()>& done, std::uint32_t timeoutMs) {
     auto mailbox = KWMailbox::ForCurrentThread();
-    const std::uint32_t start = KWGetTickCount();
-    for (;;) {
-        mailbox->DeliverAll();
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        if (done())
-            return true;
-        if (KWTicksSince(start, KWGetTickCount()) > timeoutMs)
-            return false;
-        KWSleep(1);
-    }
+    return KWProcessEventsUntil(
+        [&] {
+            mailbox->DeliverAll();
+            return done();
+        },
+        std::chrono::milliseconds(timeoutMs));
 }
 
 FakeCamera::FakeCamera(std::uint16_t replyPort) : m_replyPort(replyPort) {
@@ -106,6 +100,17 @@ std::string Reply(char kind, const std::string& mac, const std::string& address,
     if (!status.empty())
         text += "," + status;
     return text;
+}
+
+CameraRecord TestCamera(const char* name, const char* mac, const char* netMask) {
+    CameraRecord record;
+    CameraRecord::SetText(record.name, name);
+    CameraRecord::SetText(record.mac, mac);
+    CameraRecord::SetText(record.address, "10.0.0.5:81");
+    CameraRecord::SetText(record.netMask, netMask);
+    CameraRecord::SetText(record.gateway, "10.0.0.1");
+    record.port = 81;
+    return record;
 }
 
 void SetEditText(QDialog& dialog, int id, const QString& text) {

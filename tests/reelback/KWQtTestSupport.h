@@ -1,9 +1,8 @@
 #pragma once
 #include "KWFileDialog.h"
 #include "KWModalDialog.h"
+#include "KWProcessEventsUntil.h"
 #include "KWTestApplication.h"
-
-#include <QElapsedTimer>
 
 #include <deque>
 #include <functional>
@@ -13,19 +12,6 @@
 // QString in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
-}
-
-// Delivers Qt events until the condition holds; false after a generous time-out.
-template <typename Predicate> bool KWProcessEventsUntil(Predicate done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 20000) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 // Answers file and folder dialogs for its lifetime with the given paths, in order (empty once
