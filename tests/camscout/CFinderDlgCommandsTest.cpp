@@ -4,7 +4,7 @@
 #include "CUpdateNameDlg.h"
 #include "CamTestSupport.h"
 #include "KWMessageBoxRecorder.h"
-#include "KWTempDir.h"
+#include "KWTestApplication.h"
 
 #include <QApplication>
 #include <QFile>
@@ -224,9 +224,7 @@ TEST_F(CFinderDlgCommandsTest, DoubleClickOpensTheCameraPageWithItsPort) {
 }
 
 TEST(CFinderDlgConfigIe, WritesTheNineZoneValuesAndTellsTheUser) {
-    KWTempDir home;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       QString::fromStdString(home.Path().string()));
+    KWTempSettings home;
     KWMessageBoxRecorder boxes;
     CFinderDlg window(LoopbackEndpoints(FreeUdpPort(), FreeUdpPort()));
     Find<QPushButton>(window, CFinderDlg::kIdConfigIe)->click();
@@ -241,7 +239,7 @@ TEST(CFinderDlgConfigIe, WritesTheNineZoneValuesAndTellsTheUser) {
         EXPECT_EQ(written.value(name, -1).toInt(), 0) << name;
 
     // Where the settings cannot be written nothing is shown.
-    const QString blocked = QString::fromStdString(home.Path().string()) + "/blocked";
+    const QString blocked = QString::fromStdString(home.Folder().string()) + "/blocked";
     QFile file(blocked);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();
