@@ -1,19 +1,18 @@
 #include "CViewerDlg.h"
 #include "DvrRecorder.h"
 #include "KWMessageBoxRecorder.h"
+#include "KWProcessEventsUntil.h"
+#include "KWRunProgram.h"
 #include "KWScopedWavOutput.h"
 #include "KWTempDir.h"
 #include "KWTestImage.h"
-#include "KWTick.h"
 #include "KWVideoAreaWidget.h"
 #include "KWWavReader.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 #include <csignal>
@@ -24,16 +23,8 @@ using namespace QXPlayMode;
 namespace {
 constexpr int kGenerousMs = 60000;
 
-bool WaitUntil(const std::function<bool()>& done, int timeoutMs = kGenerousMs) {
-    QElapsedTimer elapsed;
-    elapsed.start();
-    while (!done()) {
-        if (elapsed.elapsed() > timeoutMs)
-            return false;
-        QApplication::processEvents(QEventLoop::AllEvents, 5);
-        KWSleep(1);
-    }
-    return true;
+bool WaitUntil(const std::function<bool()>& done) {
+    return KWProcessEventsUntil(done, std::chrono::milliseconds(kGenerousMs));
 }
 
 // Options of a minute of four channels at 640x224, paced in real time, with sound.
@@ -49,7 +40,7 @@ DvrRecorder::Options DiskOptions(const std::string& path) {
     return options;
 }
 
-class ViewerWindowTest : public ::testing::Test {
+class CViewerDlgTest : public ::testing::Test {
 protected:
     // One disk for all the tests; the viewer only reads it.
     static void SetUpTestSuite() {
@@ -113,7 +104,7 @@ protected:
     std::unique_ptr<CViewerDlg> m_window;
 };
 
-TEST_F(ViewerWindowTest, StartsPlayingTheFirstDiskInTheVideoAreaWithSoundAtVolume50) {
+TEST_F(CViewerDlgTest, StartsPlayingTheFirstDiskInTheVideoAreaWithSoundAtVolume50) {
     OpenPlaying();
     EXPECT_EQ(m_window->windowTitle(), "PC Viewer - version 3.8.0");
     auto* videoArea = m_window->findChild<KWVideoAreaWidget*>("1001");
@@ -136,7 +127,7 @@ TEST_F(ViewerWindowTest, StartsPlayingTheFirstDiskInTheVideoAreaWithSoundAtVolum
     EXPECT_TRUE(WaitUntil([&] { return status->text() == "Playing"; }));
 }
 
-TEST_F(ViewerWindowTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
+TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
     KWTestImage blank(m_dir / "blank.img", KWTestImage::CylinderBytes(1));
     OpenWindow({blank.Path()});
     ASSERT_EQ(m_boxes.Count(), 1u);
@@ -153,7 +144,7 @@ TEST_F(ViewerWindowTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
 
 // The paced modes only: the faster ones cross a test disk in moments (their whole cycles are
 // checked on the transition table).
-TEST_F(ViewerWindowTest, ArrowKeysAndSpaceChangeTheDeviceMode) {
+TEST_F(CViewerDlgTest, ArrowKeysAndSpaceChangeTheDeviceMode) {
     OpenPlaying();
     PauseInTheMiddle();
     const std::pair<int, std::uint32_t> steps[] = {
@@ -165,7 +156,7 @@ TEST_F(ViewerWindowTest, ArrowKeysAndSpaceChangeTheDeviceMode) {
         ASSERT_TRUE(PressAndWaitForMode(key, mode));
 }
 
-TEST_F(ViewerWindowTest, PageKeysStepOneChannelCycleAndHold) {
+TEST_F(CViewerDlgTest, PageKeysStepOneChannelCycleAndHold) {
     OpenPlaying();
     PauseInTheMiddle();
     const std::uint32_t paused = Position();
@@ -177,7 +168,7 @@ TEST_F(ViewerWindowTest, PageKeysStepOneChannelCycleAndHold) {
         WaitUntil([&] { return Position() < stepped && Device().GetPlayMode() == kPause; }));
 }
 
-TEST_F(ViewerWindowTest, ChannelKeysSetTheDisplayRequest) {
+TEST_F(CViewerDlgTest, ChannelKeysSetTheDisplayRequest) {
     OpenPlaying();
     ASSERT_TRUE(
         WaitUntil([this] { return m_window->GetScreenManager().GetRecordedChannels() == 0x0F; }));
@@ -208,7 +199,7 @@ TEST_F(ViewerWindowTest, ChannelKeysSetTheDisplayRequest) {
     EXPECT_TRUE(WaitUntil([&] { return Position() > paused && Device().GetPlayMode() == kPause; }));
 }
 
-TEST_F(ViewerWindowTest, VolumeKeysAndControlMDriveTheSound) {
+TEST_F(CViewerDlgTest, VolumeKeysAndControlMDriveTheSound) {
     OpenPlaying();
     CKWWaveManager& wave = m_window->GetWaveManager();
     for (int i = 0; i < 12; ++i)
@@ -230,7 +221,7 @@ TEST_F(ViewerWindowTest, VolumeKeysAndControlMDriveTheSound) {
     EXPECT_EQ(m_window->GetVolume(), 100);
 }
 
-TEST_F(ViewerWindowTest, ControlXClosesTheWindowAndStopsEveryEngine) {
+TEST_F(CViewerDlgTest, ControlXClosesTheWindowAndStopsEveryEngine) {
     OpenPlaying();
     ASSERT_TRUE(WaitUntil([this] { return KWReadWavFile(m_sound).samples.size() >= 4000; }));
     Press(Qt::Key_X); // without Control: nothing
@@ -251,7 +242,7 @@ TEST_F(ViewerWindowTest, ControlXClosesTheWindowAndStopsEveryEngine) {
 }
 
 // Keys reach the window's rules before any control: the ones they use never get to the control.
-TEST_F(ViewerWindowTest, KeysTheWindowUsesNeverReachItsControls) {
+TEST_F(CViewerDlgTest, KeysTheWindowUsesNeverReachItsControls) {
     OpenPlaying();
     auto* edit = new QLineEdit(m_window.get());
     auto type = [edit](int key, const QString& text) {
@@ -270,24 +261,18 @@ TEST_F(ViewerWindowTest, KeysTheWindowUsesNeverReachItsControls) {
 
 // The program itself, ended by a signal as from a terminal or a script: it closes as Close
 // does, with exit code 0 and the sound output finished.
-TEST_F(ViewerWindowTest, InterruptAndTerminationCloseTheProgram) {
+TEST_F(CViewerDlgTest, InterruptAndTerminationCloseTheProgram) {
     for (int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         const std::string sound = m_dir / ("program" + std::to_string(signal) + ".wav");
-        QProcess program;
-        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-        environment.insert("QT_QPA_PLATFORM", "offscreen");
-        environment.insert("QUADVIEW_DRIVES", QString::fromStdString(m_disk));
-        environment.insert("QUADVIEW_AUDIO_OUT", QString::fromStdString(sound));
-        program.setProcessEnvironment(environment);
-        program.start(QV_BINARY_DIR "/bin/quadview", {});
-        ASSERT_TRUE(program.waitForStarted(kGenerousMs));
+        KWProgram program("exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" + m_disk +
+                          "' QUADVIEW_AUDIO_OUT='" + sound + "' " + KWBuiltProgram("quadview"));
+        ASSERT_TRUE(program.IsStarted());
         // Playing: a second of sound has been written.
         ASSERT_TRUE(WaitUntil([&] { return KWReadWavFile(sound).samples.size() >= 8000; }));
-        ASSERT_EQ(::kill(static_cast<pid_t>(program.processId()), signal), 0);
-        ASSERT_TRUE(program.waitForFinished(kGenerousMs));
-        EXPECT_EQ(program.exitStatus(), QProcess::NormalExit);
-        EXPECT_EQ(program.exitCode(), 0);
+        ASSERT_EQ(::kill(program.Id(), signal), 0);
+        ASSERT_TRUE(program.WaitForExit(kGenerousMs));
+        EXPECT_EQ(program.Status(), 0) << "a normal exit with code 0";
         EXPECT_TRUE(KWReadWavFile(sound).valid);
     }
 }

@@ -17,14 +17,7 @@
 
 namespace {
 CameraRecord Camera() {
-    CameraRecord record;
-    CameraRecord::SetText(record.name, "front");
-    CameraRecord::SetText(record.mac, "12-34-56-78-9A-BC");
-    CameraRecord::SetText(record.address, "10.0.0.5:81");
-    CameraRecord::SetText(record.netMask, "255.255.255.0");
-    CameraRecord::SetText(record.gateway, "10.0.0.1");
-    record.port = 81;
-    return record;
+    return TestCamera("front", "12-34-56-78-9A-BC", "255.255.255.0");
 }
 
 QString EditText(QWidget& dialog, int id) {

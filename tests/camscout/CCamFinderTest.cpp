@@ -21,9 +21,9 @@ CameraRecord Camera(const char* mac, const char* address, const char* name = "ca
 }
 
 // A finder talking to a fake camera over loopback.
-class FinderTest : public ::testing::Test {
+class CCamFinderTest : public ::testing::Test {
 protected:
-    FinderTest()
+    CCamFinderTest()
         : replyPort(FreeUdpPort()), camera(replyPort),
           finder(view, LoopbackEndpoints(camera.CommandPort(), replyPort)) {}
 
@@ -41,7 +41,7 @@ protected:
 };
 } // namespace
 
-TEST_F(FinderTest, CameraAnsweringBothBroadcastsIsListedOnce) {
+TEST_F(CCamFinderTest, CameraAnsweringBothBroadcastsIsListedOnce) {
     camera.AnswerQueriesWith({Reply('0', "00-11-22-33-44-55", "127.0.0.1:80")});
     finder.StartSearch();
     EXPECT_FALSE(view.searchEnabled);
@@ -62,7 +62,7 @@ TEST_F(FinderTest, CameraAnsweringBothBroadcastsIsListedOnce) {
     EXPECT_EQ(view.shownRows, 1u);
 }
 
-TEST_F(FinderTest, NewSearchEmptiesTheList) {
+TEST_F(CCamFinderTest, NewSearchEmptiesTheList) {
     Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.1:80"));
     ASSERT_EQ(finder.Cameras().size(), 1u);
     finder.StartSearch();
@@ -71,7 +71,7 @@ TEST_F(FinderTest, NewSearchEmptiesTheList) {
     EXPECT_EQ(view.totals.back(), "Total: 0");
 }
 
-TEST_F(FinderTest, ChangedAddressListsTheCameraAgainButDefaultAndResetDoNot) {
+TEST_F(CCamFinderTest, ChangedAddressListsTheCameraAgainButDefaultAndResetDoNot) {
     Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.1:80"));
     Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.2:80"));
     ASSERT_EQ(finder.Cameras().size(), 2u);
@@ -88,7 +88,7 @@ TEST_F(FinderTest, ChangedAddressListsTheCameraAgainButDefaultAndResetDoNot) {
     EXPECT_EQ(view.shownRows, 3u);
 }
 
-TEST_F(FinderTest, AcknowledgementsAreLoggedAsTheyStand) {
+TEST_F(CCamFinderTest, AcknowledgementsAreLoggedAsTheyStand) {
     CameraRecord ack = Camera("A", "10.0.0.1:80", "100%s");
     CameraRecord::SetText(ack.status, "OK%d");
     Deliver(CamMessages::WM_CAM_IP_UPDATED, ack);
@@ -107,7 +107,7 @@ TEST_F(FinderTest, AcknowledgementsAreLoggedAsTheyStand) {
     EXPECT_EQ(finder.Cameras().size(), 1u);
 }
 
-TEST_F(FinderTest, NameAcknowledgementStartsANewSearch) {
+TEST_F(CCamFinderTest, NameAcknowledgementStartsANewSearch) {
     Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.1:80"));
     CameraRecord ack = Camera("A", "10.0.0.1:80");
     CameraRecord::SetText(ack.status, "OK");
@@ -118,7 +118,7 @@ TEST_F(FinderTest, NameAcknowledgementStartsANewSearch) {
     EXPECT_EQ(camera.Commands()[0], "KESTRAQUERY,0");
 }
 
-TEST_F(FinderTest, SingleCameraCommandsNameTheTargetByItsMac) {
+TEST_F(CCamFinderTest, SingleCameraCommandsNameTheTargetByItsMac) {
     const CameraRecord target = Camera("12-34-56-07-89-AB", "10.0.0.5:80");
     finder.SendUpdateIp(target, "10.0.0.6", "255.0.0.0", "10.0.0.1", "admin", "pass");
     finder.SendUpdateMac(target, "12-34-56-07-89-AC", "admin", "");
@@ -138,7 +138,7 @@ TEST_F(FinderTest, SingleCameraCommandsNameTheTargetByItsMac) {
     EXPECT_STREQ(finder.GetCredentials().scrambledPassword, "\x4C\xC6\x6A\x91");
 }
 
-TEST_F(FinderTest, PortOnlyBatchChangeSendsKindsOneAndFour) {
+TEST_F(CCamFinderTest, PortOnlyBatchChangeSendsKindsOneAndFour) {
     const std::vector<CameraRecord> oldList = {Camera("A", "10.0.0.5:80", "cam0"),
                                                Camera("B", "10.0.0.6:80", "cam1")};
     std::vector<CameraRecord> newList = oldList;
@@ -155,7 +155,7 @@ TEST_F(FinderTest, PortOnlyBatchChangeSendsKindsOneAndFour) {
     EXPECT_STREQ(finder.GetCredentials().batchPassword, "pass");
 }
 
-TEST_F(FinderTest, BatchSendsNameAndMacChangesInOrderAndNothingForMismatchedLists) {
+TEST_F(CCamFinderTest, BatchSendsNameAndMacChangesInOrderAndNothingForMismatchedLists) {
     const std::vector<CameraRecord> oldList = {Camera("A", "10.0.0.5:80", "cam0")};
     std::vector<CameraRecord> newList = oldList;
     CameraRecord::SetText(newList[0].name, "yard0");
@@ -167,7 +167,7 @@ TEST_F(FinderTest, BatchSendsNameAndMacChangesInOrderAndNothingForMismatchedList
                                                            "KESTRAQUERY,2,A,A2,admin,"}));
 }
 
-TEST_F(FinderTest, CloseQuitsOnlyOnWmCloseAndDropsLaterReplies) {
+TEST_F(CCamFinderTest, CloseQuitsOnlyOnWmCloseAndDropsLaterReplies) {
     finder.Send(CamMessages::WM_CLOSE, 0, 0);
     EXPECT_EQ(view.quitCode, CCamFinder::kCloseExitCode);
     EXPECT_FALSE(finder.IsReceiving());

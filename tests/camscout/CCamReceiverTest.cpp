@@ -10,7 +10,7 @@
 
 namespace {
 // A receiver on a free loopback port posting to a recording target; frees what it received.
-class ReceiverTest : public ::testing::Test {
+class CCamReceiverTest : public ::testing::Test {
 protected:
     void SetUp() override {
         port = FreeUdpPort();
@@ -38,7 +38,7 @@ protected:
 };
 } // namespace
 
-TEST_F(ReceiverTest, PostsOneRecordPerAcceptedReplyWithItsKind) {
+TEST_F(CCamReceiverTest, PostsOneRecordPerAcceptedReplyWithItsKind) {
     Send(Reply('0', "00-11-22-33-44-55", "127.0.0.1:80", "front"));
     Send(Reply('7', "00-11-22-33-44-55", "127.0.0.1:80"));
     ASSERT_TRUE(WaitForMessages(2));
@@ -49,7 +49,7 @@ TEST_F(ReceiverTest, PostsOneRecordPerAcceptedReplyWithItsKind) {
     EXPECT_EQ(RecordAt(0).port, 80);
 }
 
-TEST_F(ReceiverTest, DropsForeignUnknownAndOversizedDatagrams) {
+TEST_F(CCamReceiverTest, DropsForeignUnknownAndOversizedDatagrams) {
     Send("KESTRAREPLYX,0,M,1.2.3.4:80,m,g,n");
     Send("KESTRAREPLY,10,M,1.2.3.4:80,m,g,n");
     Send("KESTRAREPLY,5,M,1.2.3.4:80,m,g,n");
@@ -61,7 +61,7 @@ TEST_F(ReceiverTest, DropsForeignUnknownAndOversizedDatagrams) {
     EXPECT_STREQ(RecordAt(0).name, "last");
 }
 
-TEST_F(ReceiverTest, AcceptsADatagramThatFillsTheBufferExactly) {
+TEST_F(CCamReceiverTest, AcceptsADatagramThatFillsTheBufferExactly) {
     const std::string prefix = Reply('0', "AA", "1.2.3.4:80", "n");
     const std::string full = prefix + std::string(250 - prefix.size(), 'x');
     ASSERT_EQ(full.size(), 250u);
@@ -70,7 +70,7 @@ TEST_F(ReceiverTest, AcceptsADatagramThatFillsTheBufferExactly) {
     EXPECT_STREQ(RecordAt(0).name, "nxxxxxxxxxxxxxxxxxxx"); // cut to 20 characters
 }
 
-TEST_F(ReceiverTest, StopsPromptlyAndReportsANormalEnd) {
+TEST_F(CCamReceiverTest, StopsPromptlyAndReportsANormalEnd) {
     const std::uint32_t start = KWGetTickCount();
     receiver.Stop();
     EXPECT_LT(KWTicksSince(start, KWGetTickCount()), 3000u);

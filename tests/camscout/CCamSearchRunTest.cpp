@@ -2,9 +2,8 @@
 
 #include "CamTestSupport.h"
 #include "KWMessageBoxRecorder.h"
+#include "KWRunProgram.h"
 
-#include <QCoreApplication>
-#include <QProcess>
 #include <gtest/gtest.h>
 
 TEST(CCamSearchRun, ListsTheCamerasThatAnswerAndEndsOnTime) {
@@ -48,50 +47,40 @@ TEST(CamscoutProgram, SearchPrintsTheMergedListAsCsvAndJson) {
     const std::uint16_t replyPort = FreeUdpPort();
     FakeCamera camera(replyPort);
     camera.AnswerQueriesWith({Reply('0', "12-34-56- 7-89-AB", "127.0.0.1:8080", "gate, \"east\"")});
-    const QStringList common = {"--search",
-                                "--seconds",
-                                "1",
-                                "--broadcast",
-                                "127.0.0.1",
-                                "--command-port",
-                                QString::number(camera.CommandPort()),
-                                "--reply-port",
-                                QString::number(replyPort)};
+    const std::string common =
+        KWBuiltProgram("camscout") + " --search --seconds 1 --broadcast 127.0.0.1 --command-port " +
+        std::to_string(camera.CommandPort()) + " --reply-port " + std::to_string(replyPort);
     // The comma in the reply splits the name: only "gate" reaches the name field.
-    QProcess csv;
-    csv.start(QV_BINARY_DIR "/bin/camscout", common);
-    ASSERT_TRUE(csv.waitForFinished(30000));
-    EXPECT_EQ(csv.exitCode(), 0);
-    EXPECT_EQ(csv.readAllStandardOutput().toStdString(),
+    KWProgram csv(common);
+    ASSERT_TRUE(csv.WaitForExit(30000));
+    EXPECT_EQ(csv.Status(), 0);
+    EXPECT_EQ(csv.Output(),
               "name,mac,address,port,netmask,gateway\n"
               "gate,12-34-56-07-89-AB,127.0.0.1:8080,8080,255.255.255.0,192.168.0.1\n");
 
-    QProcess json;
-    json.start(QV_BINARY_DIR "/bin/camscout", common + QStringList{"--format", "json"});
-    ASSERT_TRUE(json.waitForFinished(30000));
-    EXPECT_EQ(json.exitCode(), 0);
-    EXPECT_EQ(json.readAllStandardOutput().toStdString(),
+    KWProgram json(common + " --format json");
+    ASSERT_TRUE(json.WaitForExit(30000));
+    EXPECT_EQ(json.Status(), 0);
+    EXPECT_EQ(json.Output(),
               "[\n  {\"name\": \"gate\", \"mac\": \"12-34-56-07-89-AB\", \"address\": "
               "\"127.0.0.1:8080\", \"port\": 8080, \"netmask\": \"255.255.255.0\", "
               "\"gateway\": \"192.168.0.1\"}\n]\n");
 }
 
 TEST(CamscoutProgram, RejectsBadOptionsAndATakenReplyPort) {
-    QProcess bad;
-    bad.start(QV_BINARY_DIR "/bin/camscout", {"--search", "--format", "xml"});
-    ASSERT_TRUE(bad.waitForFinished(30000));
-    EXPECT_EQ(bad.exitCode(), 2);
-    EXPECT_TRUE(bad.readAllStandardOutput().isEmpty());
+    KWProgram bad(KWBuiltProgram("camscout") + " --search --format xml");
+    ASSERT_TRUE(bad.WaitForExit(30000));
+    EXPECT_EQ(bad.Status(), 2);
+    EXPECT_TRUE(bad.Output().empty());
 
     CKWUdpSocket holder;
     ASSERT_TRUE(holder.Open());
     ASSERT_TRUE(holder.Bind("0.0.0.0", 0));
-    QProcess taken;
-    taken.start(QV_BINARY_DIR "/bin/camscout",
-                {"--search", "--broadcast", "127.0.0.1", "--command-port",
-                 QString::number(FreeUdpPort()), "--reply-port",
-                 QString::number(holder.LocalPort())});
-    ASSERT_TRUE(taken.waitForFinished(30000));
-    EXPECT_EQ(taken.exitCode(), 1);
-    EXPECT_TRUE(taken.readAllStandardError().contains("two instances"));
+    // Standard error only, to the output.
+    KWProgram taken(KWBuiltProgram("camscout") + " --search --broadcast 127.0.0.1 --command-port " +
+                    std::to_string(FreeUdpPort()) + " --reply-port " +
+                    std::to_string(holder.LocalPort()) + " 2>&1 >/dev/null");
+    ASSERT_TRUE(taken.WaitForExit(30000));
+    EXPECT_EQ(taken.Status(), 1);
+    EXPECT_NE(taken.Output().find("two instances"), std::string::npos);
 }

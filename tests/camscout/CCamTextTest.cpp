@@ -1,18 +1,12 @@
 #include "CCamCommandLine.h"
 #include "CCamListFormatter.h"
+#include "CamTestSupport.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 CameraRecord Camera(const char* name) {
-    CameraRecord record;
-    CameraRecord::SetText(record.name, name);
-    CameraRecord::SetText(record.mac, "00-11-22-33-44-55");
-    CameraRecord::SetText(record.address, "10.0.0.5:81");
-    CameraRecord::SetText(record.netMask, "255.0.0.0");
-    CameraRecord::SetText(record.gateway, "10.0.0.1");
-    record.port = 81;
-    return record;
+    return TestCamera(name, "00-11-22-33-44-55", "255.0.0.0");
 }
 
 bool Parses(const std::vector<std::string>& arguments, CCamCommandLine& options) {

@@ -4,7 +4,7 @@
 #include "CUpdateNameDlg.h"
 #include "CamTestSupport.h"
 #include "KWMessageBoxRecorder.h"
-#include "KWTempDir.h"
+#include "KWTestApplication.h"
 
 #include <QApplication>
 #include <QFile>
@@ -33,9 +33,9 @@ bool UpdateButtonsEnabled(QWidget& window, bool expected) {
 }
 
 // A finder window with three cameras on loopback, listed by a search.
-class WindowTest : public ::testing::Test {
+class CFinderDlgCommandsTest : public ::testing::Test {
 protected:
-    WindowTest() : replyPort(FreeUdpPort()), camera(replyPort) {
+    CFinderDlgCommandsTest() : replyPort(FreeUdpPort()), camera(replyPort) {
         camera.AnswerQueriesWith({Reply('0', "00-11-22-33-44-01", "127.0.0.1:81", "a"),
                                   Reply('0', "00-11-22-33-44-02", "10.0.0.5:81", "b"),
                                   Reply('0', "00-11-22-33-44-03", "127.0.0.3:81", "c")});
@@ -73,7 +73,7 @@ protected:
 };
 } // namespace
 
-TEST_F(WindowTest, OneSelectedRowEnablesTheUpdateButtonsTwoDisableThem) {
+TEST_F(CFinderDlgCommandsTest, OneSelectedRowEnablesTheUpdateButtonsTwoDisableThem) {
     SearchAll();
     EXPECT_TRUE(UpdateButtonsEnabled(*window, false));
     SelectRow(1);
@@ -89,7 +89,7 @@ TEST_F(WindowTest, OneSelectedRowEnablesTheUpdateButtonsTwoDisableThem) {
     EXPECT_EQ(list->topLevelItemCount(), 0);
 }
 
-TEST_F(WindowTest, AcceleratorsActEvenOnDisabledButtons) {
+TEST_F(CFinderDlgCommandsTest, AcceleratorsActEvenOnDisabledButtons) {
     KWMessageBoxRecorder boxes;
     ShowActive();
     ASSERT_FALSE(Enabled(*window, CFinderDlg::kIdUpdateIp));
@@ -122,7 +122,7 @@ TEST_F(WindowTest, AcceleratorsActEvenOnDisabledButtons) {
     EXPECT_TRUE(window->isVisible());
 }
 
-TEST_F(WindowTest, MarkedButUnselectedRowDoesNothing) {
+TEST_F(CFinderDlgCommandsTest, MarkedButUnselectedRowDoesNothing) {
     KWMessageBoxRecorder boxes;
     SearchAll();
     SelectRow(0);
@@ -137,7 +137,7 @@ TEST_F(WindowTest, MarkedButUnselectedRowDoesNothing) {
     EXPECT_EQ(boxes.Count(), 0u);
 }
 
-TEST_F(WindowTest, SingleCameraDialogsSendTheirCommandToTheSelectedCamera) {
+TEST_F(CFinderDlgCommandsTest, SingleCameraDialogsSendTheirCommandToTheSelectedCamera) {
     SearchAll();
     SelectRow(1);
     ModalScript script([&](QDialog& dialog) {
@@ -167,7 +167,7 @@ TEST_F(WindowTest, SingleCameraDialogsSendTheirCommandToTheSelectedCamera) {
                                         "KESTRAQUERY,6,00-11-22-33-44-02,root,"}));
 }
 
-TEST_F(WindowTest, SettingAllSendsTheConfirmedListInOrder) {
+TEST_F(CFinderDlgCommandsTest, SettingAllSendsTheConfirmedListInOrder) {
     SearchAll();
     ModalScript script([&](QDialog& dialog) {
         if (std::string(dialog.metaObject()->className()) == "CIPCameraSetting") {
@@ -196,7 +196,7 @@ TEST_F(WindowTest, SettingAllSendsTheConfirmedListInOrder) {
     EXPECT_STREQ(window->Finder().GetCredentials().batchUser, "boss");
 }
 
-TEST_F(WindowTest, SettingAllWithNoCamerasDoesNothing) {
+TEST_F(CFinderDlgCommandsTest, SettingAllWithNoCamerasDoesNothing) {
     int dialogs = 0;
     ModalScript script([&](QDialog& dialog) {
         ++dialogs;
@@ -206,7 +206,7 @@ TEST_F(WindowTest, SettingAllWithNoCamerasDoesNothing) {
     EXPECT_EQ(dialogs, 0);
 }
 
-TEST_F(WindowTest, DoubleClickOpensTheCameraPageWithItsPort) {
+TEST_F(CFinderDlgCommandsTest, DoubleClickOpensTheCameraPageWithItsPort) {
     UrlRecorder browser;
     SearchAll();
     window->show();
@@ -224,9 +224,7 @@ TEST_F(WindowTest, DoubleClickOpensTheCameraPageWithItsPort) {
 }
 
 TEST(CFinderDlgConfigIe, WritesTheNineZoneValuesAndTellsTheUser) {
-    KWTempDir home;
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       QString::fromStdString(home.Path().string()));
+    KWTempSettings home;
     KWMessageBoxRecorder boxes;
     CFinderDlg window(LoopbackEndpoints(FreeUdpPort(), FreeUdpPort()));
     Find<QPushButton>(window, CFinderDlg::kIdConfigIe)->click();
@@ -241,7 +239,7 @@ TEST(CFinderDlgConfigIe, WritesTheNineZoneValuesAndTellsTheUser) {
         EXPECT_EQ(written.value(name, -1).toInt(), 0) << name;
 
     // Where the settings cannot be written nothing is shown.
-    const QString blocked = QString::fromStdString(home.Path().string()) + "/blocked";
+    const QString blocked = QString::fromStdString(home.Folder().string()) + "/blocked";
     QFile file(blocked);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.close();

@@ -1,9 +1,10 @@
 #include "CamTestSupport.h"
 
 #include "KWMailbox.h"
-#include "KWTick.h"
+#include "KWPollUntil.h"
+#include "KWProcessEventsUntil.h"
+#include "KWRunProgram.h"
 
-#include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDialog>
 #include <QDir>
@@ -24,17 +25,12 @@ std::uint16_t FreeUdpPort() {
 
 bool PumpUntil(const std::function<bool()>& done, std::uint32_t timeoutMs) {
     auto mailbox = KWMailbox::ForCurrentThread();
-    const std::uint32_t start = KWGetTickCount();
-    for (;;) {
-        mailbox->DeliverAll();
-        if (QCoreApplication::instance())
-            QCoreApplication::processEvents();
-        if (done())
-            return true;
-        if (KWTicksSince(start, KWGetTickCount()) > timeoutMs)
-            return false;
-        KWSleep(1);
-    }
+    return KWProcessEventsUntil(
+        [&] {
+            mailbox->DeliverAll();
+            return done();
+        },
+        std::chrono::milliseconds(timeoutMs));
 }
 
 FakeCamera::FakeCamera(std::uint16_t replyPort) : m_replyPort(replyPort) {
@@ -65,13 +61,8 @@ std::vector<std::string> FakeCamera::Commands() const {
 }
 
 bool FakeCamera::WaitForCommands(std::size_t count, std::uint32_t timeoutMs) const {
-    const std::uint32_t start = KWGetTickCount();
-    while (Commands().size() < count) {
-        if (KWTicksSince(start, KWGetTickCount()) > timeoutMs)
-            return false;
-        KWSleep(1);
-    }
-    return true;
+    return KWPollUntil([&] { return Commands().size() >= count; },
+                       std::chrono::milliseconds(timeoutMs));
 }
 
 void FakeCamera::Listen() {
@@ -111,6 +102,17 @@ std::string Reply(char kind, const std::string& mac, const std::string& address,
     return text;
 }
 
+CameraRecord TestCamera(const char* name, const char* mac, const char* netMask) {
+    CameraRecord record;
+    CameraRecord::SetText(record.name, name);
+    CameraRecord::SetText(record.mac, mac);
+    CameraRecord::SetText(record.address, "10.0.0.5:81");
+    CameraRecord::SetText(record.netMask, netMask);
+    CameraRecord::SetText(record.gateway, "10.0.0.1");
+    record.port = 81;
+    return record;
+}
+
 void SetEditText(QDialog& dialog, int id, const QString& text) {
     QLineEdit* edit = dialog.findChild<QLineEdit*>(QString::number(id));
     if (!edit) {
@@ -137,5 +139,5 @@ CurrentDirectory::~CurrentDirectory() {
 }
 
 QString ProgramDirectory() {
-    return QString(QV_BINARY_DIR) + "/bin";
+    return QString::fromStdString(KWProgramFolder());
 }

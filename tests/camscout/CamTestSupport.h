@@ -60,6 +60,9 @@ CamEndpoints LoopbackEndpoints(std::uint16_t commandPort, std::uint16_t replyPor
 std::string Reply(char kind, const std::string& mac, const std::string& address,
                   const std::string& name = "cam", const std::string& status = "");
 
+// A camera at 10.0.0.5:81 behind the gateway 10.0.0.1.
+CameraRecord TestCamera(const char* name, const char* mac, const char* netMask);
+
 // A view that records what the finder shows.
 class RecordingView : public CCamFinderView {
 public:

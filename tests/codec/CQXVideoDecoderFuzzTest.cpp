@@ -6,20 +6,7 @@
 // Damaged input must never make the decoder read or write outside its buffers; run under the
 // address and undefined-behaviour sanitizers these tests catch any such access.
 
-namespace {
-// Loads `bytes` as a whole frame, the way frames read back from a file are loaded.
-void LoadWhole(CQXVideoFrame& frame, const std::vector<std::uint8_t>& bytes) {
-    frame.Reset();
-    const auto length =
-        static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), CQXVideoFrame::kCapacity));
-    std::copy(bytes.begin(), bytes.begin() + length, frame.GetData());
-    frame.SetLength(length);
-    frame.FindSlices();
-    frame.SetComplete(true);
-}
-} // namespace
-
-TEST(VideoDecoderRobustness, TruncatedAndCorruptedFramesAreSafe) {
+TEST(CQXVideoDecoderFuzz, TruncatedAndCorruptedFramesAreSafe) {
     CQXVideoEncoder encoder;
     CQXVideoDecoder decoder;
     ASSERT_EQ(decoder.Initialize(), 1);
@@ -50,7 +37,7 @@ TEST(VideoDecoderRobustness, TruncatedAndCorruptedFramesAreSafe) {
     EXPECT_GT(failures, 0);
 }
 
-TEST(VideoDecoderRobustness, RandomBytesAreSafe) {
+TEST(CQXVideoDecoderFuzz, RandomBytesAreSafe) {
     CQXVideoDecoder decoder;
     ASSERT_EQ(decoder.Initialize(), 1);
     CQXVideoFrame frame;

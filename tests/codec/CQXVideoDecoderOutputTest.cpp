@@ -123,17 +123,6 @@ Bytes MakeFrame(Random& random, const Geometry& g, bool key, int quantiser) {
     return body;
 }
 
-// Loads `bytes` as a whole frame, the way frames read back from a file are loaded.
-void LoadWhole(CQXVideoFrame& frame, const Bytes& bytes) {
-    frame.Reset();
-    const auto length =
-        static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), CQXVideoFrame::kCapacity));
-    std::copy(bytes.begin(), bytes.begin() + length, frame.GetData());
-    frame.SetLength(length);
-    frame.FindSlices();
-    frame.SetComplete(true);
-}
-
 class OutputDigest {
 public:
     void Add(const CQXVideoDecoder& decoder, const std::uint8_t* const* planes) {
@@ -207,7 +196,7 @@ std::string DecodeSequence(const Geometry& g) {
 
 } // namespace
 
-TEST(VideoDecoderOutput, EveryGeometryDecodesToItsKnownPictures) {
+TEST(CQXVideoDecoderOutput, EveryGeometryDecodesToItsKnownPictures) {
     const char* const expected[] = {
         "6635af1dfd9e82af81d0e0c78e187330ecb1fe9d8f2f707894e0ed01cd747fbc",
         "be1b690433847ffbfc5f1c7abdd6fca96246ed04fedfa823507da26d7041133a",
@@ -221,7 +210,7 @@ TEST(VideoDecoderOutput, EveryGeometryDecodesToItsKnownPictures) {
     }
 }
 
-TEST(VideoDecoderOutput, RandomFramesDecodeToTheirKnownPictures) {
+TEST(CQXVideoDecoderOutput, RandomFramesDecodeToTheirKnownPictures) {
     Random random(21);
     CQXVideoDecoder decoder;
     ASSERT_EQ(decoder.Initialize(), 1);

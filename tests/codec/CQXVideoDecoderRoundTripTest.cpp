@@ -26,7 +26,7 @@ void ExpectSamePicture(const std::uint8_t* const* planes, const CQXVideoEncoder:
 
 } // namespace
 
-TEST(VideoRoundTrip, KeyPicturesAtEveryGeometryAndQuantiser) {
+TEST(CQXVideoDecoderRoundTrip, KeyPicturesAtEveryGeometryAndQuantiser) {
     for (const Geometry& g : kGeometries) {
         const TestPicture scene = MakeScene(g.width, g.height);
         CQXVideoDecoder decoder;
@@ -57,7 +57,7 @@ TEST(VideoRoundTrip, KeyPicturesAtEveryGeometryAndQuantiser) {
     }
 }
 
-TEST(VideoRoundTrip, NonKeyPicturesCodeOnlyWhatMoved) {
+TEST(CQXVideoDecoderRoundTrip, NonKeyPicturesCodeOnlyWhatMoved) {
     for (const Geometry& g : kGeometries) {
         SCOPED_TRACE(testing::Message() << g.width << "x" << g.height);
         CQXVideoEncoder encoder;

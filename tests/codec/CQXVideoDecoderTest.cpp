@@ -66,7 +66,7 @@ std::vector<std::int32_t> Coefficients(const std::function<void(QXBitWriter&)>& 
     return block;
 }
 
-class DecoderTest : public testing::Test {
+class CQXVideoDecoderTest : public testing::Test {
 protected:
     void SetUp() override { ASSERT_EQ(decoder.Initialize(), 1); }
 
@@ -162,7 +162,7 @@ TEST(CQXVideoDecoderCoefficients, RunPastTheBlockOrUnknownCodeFails) {
     EXPECT_EQ(result, 0);
 }
 
-TEST_F(DecoderTest, FailuresCountTheirCauseAndKeepThePicture) {
+TEST_F(CQXVideoDecoderTest, FailuresCountTheirCauseAndKeepThePicture) {
     EXPECT_EQ(decoder.Decode(nullptr), nullptr);
     EXPECT_EQ(Count(CQXVideoDecoder::kNullFrame), 1u);
     EXPECT_EQ(decoder.Decode(&frame), nullptr); // not complete
@@ -207,7 +207,7 @@ TEST_F(DecoderTest, FailuresCountTheirCauseAndKeepThePicture) {
     EXPECT_EQ(Count(CQXVideoDecoder::kUnused), 0u);
 }
 
-TEST_F(DecoderTest, SliceThatDoesNotStartWithThePrefixFails) {
+TEST_F(CQXVideoDecoderTest, SliceThatDoesNotStartWithThePrefixFails) {
     ASSERT_NE(DecodeBody(FlatKeyPicture(90)), nullptr);
     ASSERT_NE(DecodeBody(FlatKeyPicture(91)), nullptr);
     // Point the second slice one byte late by loading the frame whole and moving its offset.
@@ -223,7 +223,7 @@ TEST_F(DecoderTest, SliceThatDoesNotStartWithThePrefixFails) {
     EXPECT_EQ(decoder.GetPlanes()[0][0], 91);
 }
 
-TEST_F(DecoderTest, UnlistedSliceCountKeepsTheGeometry) {
+TEST_F(CQXVideoDecoderTest, UnlistedSliceCountKeepsTheGeometry) {
     ASSERT_NE(DecodeBody(FlatKeyPicture(90)), nullptr);
     // A key picture of only two rows: counted, not a failure, and the size stays.
     const Bytes body = BuildFrame(Header(true, 4, 0), {[](QXBitWriter& bits) {
@@ -245,7 +245,7 @@ TEST_F(DecoderTest, UnlistedSliceCountKeepsTheGeometry) {
     EXPECT_EQ(planes[0][320 * 111], 60);
 }
 
-TEST_F(DecoderTest, CodedFlagsZeroChangeOnlyChroma) {
+TEST_F(CQXVideoDecoderTest, CodedFlagsZeroChangeOnlyChroma) {
     ASSERT_NE(DecodeBody(FlatKeyPicture(90)), nullptr);
     std::vector<std::function<void(QXBitWriter&)>> slices;
     for (int row = 0; row < 7; ++row)
@@ -268,7 +268,7 @@ TEST_F(DecoderTest, CodedFlagsZeroChangeOnlyChroma) {
     }
 }
 
-TEST_F(DecoderTest, IncrementsSkipMacroblocksAndFlagsSelectLumaBlocks) {
+TEST_F(CQXVideoDecoderTest, IncrementsSkipMacroblocksAndFlagsSelectLumaBlocks) {
     ASSERT_NE(DecodeBody(FlatKeyPicture(90)), nullptr);
     // Row 2: macroblock 3 with luma block 1 only (flags 0010), then macroblock 7 with blocks 3
     // and 0 (flags 1001), then six zero bits end the slice.
@@ -303,7 +303,7 @@ TEST_F(DecoderTest, IncrementsSkipMacroblocksAndFlagsSelectLumaBlocks) {
     EXPECT_EQ(Count(CQXVideoDecoder::kOutsidePicture), 0u);
 }
 
-TEST_F(DecoderTest, SixZeroBitSliceLeavesTheRow) {
+TEST_F(CQXVideoDecoderTest, SixZeroBitSliceLeavesTheRow) {
     ASSERT_NE(DecodeBody(FlatKeyPicture(90)), nullptr);
     const std::uint8_t* const* planes = DecodeBody(BuildFrame(
         Header(false, 4, 0), {[](QXBitWriter& bits) { bits.Write(5, 5), bits.Write(0, 6); }}));
@@ -312,7 +312,7 @@ TEST_F(DecoderTest, SixZeroBitSliceLeavesTheRow) {
         ASSERT_EQ(planes[0][i], 90);
 }
 
-TEST_F(DecoderTest, MacroblocksOutsideThePictureAreDroppedAndCounted) {
+TEST_F(CQXVideoDecoderTest, MacroblocksOutsideThePictureAreDroppedAndCounted) {
     ASSERT_NE(DecodeBody(FlatKeyPicture(90)), nullptr);
     // Row 7 lies below a 112-line picture; column 20 lies right of it. Both are decoded (the
     // bits must be read) but not written.
@@ -336,7 +336,7 @@ TEST_F(DecoderTest, MacroblocksOutsideThePictureAreDroppedAndCounted) {
     EXPECT_EQ(std::count(planes[0], planes[0] + 320 * 112, 3), 0);
 }
 
-TEST_F(DecoderTest, LastRowOfA136LinePictureKeepsItsUpperHalf) {
+TEST_F(CQXVideoDecoderTest, LastRowOfA136LinePictureKeepsItsUpperHalf) {
     CQXVideoEncoder encoder;
     const TestPicture scene = MakeScene(320, 136);
     Bytes body;

@@ -1,5 +1,6 @@
 #include "CKWThread.h"
 #include "KWMessageBoxRecorder.h"
+#include "KWPollUntil.h"
 #include "KWRecordingTarget.h"
 
 #include <gtest/gtest.h>
@@ -41,14 +42,8 @@ private:
     bool m_reached = false;
 };
 
-template <typename Predicate> bool Eventually(Predicate predicate) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
-    while (!predicate()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
+bool Eventually(const std::function<bool()>& predicate) {
+    return KWPollUntil(predicate, std::chrono::seconds(10));
 }
 
 // Records the hooks it sees; optional gates hold OnStart or OnStop.

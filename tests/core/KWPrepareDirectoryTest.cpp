@@ -16,7 +16,7 @@ std::string CurrentDirectory() {
 }
 } // namespace
 
-TEST(PrepareDirectory, CreatesMissingLevelsAndRestoresTheBaseDirectory) {
+TEST(KWPrepareDirectory, CreatesMissingLevelsAndRestoresTheBaseDirectory) {
     KWTempDir temp;
     const std::string base = CurrentDirectory();
     const std::string target = temp / "a/b/c";
@@ -27,14 +27,14 @@ TEST(PrepareDirectory, CreatesMissingLevelsAndRestoresTheBaseDirectory) {
     EXPECT_TRUE(PrepareDirectory(base, target + "/"));
 }
 
-TEST(PrepareDirectory, NetworkStyleRootIsKeptWhole) {
+TEST(KWPrepareDirectory, NetworkStyleRootIsKeptWhole) {
     KWTempDir temp;
     const std::string target = "/" + (temp / "share/dir"); // "//tmp/..." keeps "//tmp/" as root
     EXPECT_TRUE(PrepareDirectory(CurrentDirectory(), target));
     EXPECT_TRUE(fs::is_directory(temp / "share/dir"));
 }
 
-TEST(PrepareDirectory, APathWithoutSeparatorFailsAndChangesNothing) {
+TEST(KWPrepareDirectory, APathWithoutSeparatorFailsAndChangesNothing) {
     KWTempDir temp;
     const std::string before = CurrentDirectory();
     ASSERT_EQ(chdir(temp.Path().c_str()), 0);
@@ -44,7 +44,7 @@ TEST(PrepareDirectory, APathWithoutSeparatorFailsAndChangesNothing) {
     ASSERT_EQ(chdir(before.c_str()), 0);
 }
 
-TEST(PrepareDirectory, ThirtyTwoLevelsFailWithoutCreatingAnything) {
+TEST(KWPrepareDirectory, ThirtyTwoLevelsFailWithoutCreatingAnything) {
     KWTempDir temp;
     // The temporary directory's own levels count, so build the path from the root.
     std::string path;
@@ -62,7 +62,7 @@ TEST(PrepareDirectory, ThirtyTwoLevelsFailWithoutCreatingAnything) {
     EXPECT_FALSE(fs::exists(deep + "/e"));
 }
 
-TEST(PrepareDirectory, ALevelThatIsAFileFailsAfterTheLevelsAboveIt) {
+TEST(KWPrepareDirectory, ALevelThatIsAFileFailsAfterTheLevelsAboveIt) {
     KWTempDir temp;
     fs::create_directories(temp / "a");
     std::ofstream(temp / "a/file") << "x";

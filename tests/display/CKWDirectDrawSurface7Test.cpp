@@ -145,7 +145,7 @@ TEST(CKWDirectDrawSurface7Memory, FallsBackAlongTheFormatsAndRefusesBadArguments
     EXPECT_EQ(surface.GetDescription(), "NONE - 0x0");
 }
 
-class ConversionSurfaceTest : public ::testing::Test {
+class CQXDirectDrawSurface7ConversionTest : public ::testing::Test {
 protected:
     void Open(std::uint32_t offscreenLayouts, int pitchPadding = 0) {
         KWDisplayDriverSettings settings;
@@ -159,7 +159,7 @@ protected:
     }
 
     int Decode(const TestPicture& picture, bool key = true) {
-        EXPECT_TRUE(MakeFrame(m_frame, m_encoder, picture.View(), 0, 0x08, kTime, key, 1));
+        EXPECT_TRUE(EncodeFrame(m_frame, m_encoder, picture.View(), 0, 0x08, kTime, key, 1));
         return m_surface.Decode(&m_frame);
     }
 
@@ -186,7 +186,8 @@ protected:
     CQXVideoFrame m_frame;
 };
 
-TEST_F(ConversionSurfaceTest, DriverWithoutYV12GivesRgb565SurfacesConvertedInSoftware) {
+TEST_F(CQXDirectDrawSurface7ConversionTest,
+       DriverWithoutYV12GivesRgb565SurfacesConvertedInSoftware) {
     Open(kAllPixelLayouts & ~KWLayoutBit(KWPixelLayout::kYV12));
     EXPECT_EQ(m_surface.GetFormat(), CKWDirectDrawSurface7::kFormatRGB565);
     EXPECT_EQ(m_surface.GetDescription(), "RGB565 - 32x32 - Not Loaded");
@@ -203,7 +204,7 @@ TEST_F(ConversionSurfaceTest, DriverWithoutYV12GivesRgb565SurfacesConvertedInSof
     m_surface.GetSurface()->Unlock();
 }
 
-TEST_F(ConversionSurfaceTest, RgbRowsAreCopiedAtTheSurfacePitch) {
+TEST_F(CQXDirectDrawSurface7ConversionTest, RgbRowsAreCopiedAtTheSurfacePitch) {
     Open(KWLayoutBit(KWPixelLayout::kRGB24), 100);
     TestPicture picture = MakeFlat(320, 112, 16, 128, 128);
     std::fill(picture.y.begin() + 320 * 16, picture.y.begin() + 320 * 32, 235); // one white band
@@ -213,7 +214,7 @@ TEST_F(ConversionSurfaceTest, RgbRowsAreCopiedAtTheSurfacePitch) {
     EXPECT_TRUE(Near(Pixel(300, 100), RgbOf(16, 128, 128)));
 }
 
-TEST_F(ConversionSurfaceTest, PictureSizeChangeRecreatesTheSurfaceInTheSameFormat) {
+TEST_F(CQXDirectDrawSurface7ConversionTest, PictureSizeChangeRecreatesTheSurfaceInTheSameFormat) {
     Open(kAllPixelLayouts);
     ASSERT_EQ(Decode(MakeFlat(320, 112, 200, 100, 150)), 1);
     EXPECT_EQ(m_surface.GetFormat(), CKWDirectDrawSurface7::kFormatYV12);
@@ -221,8 +222,8 @@ TEST_F(ConversionSurfaceTest, PictureSizeChangeRecreatesTheSurfaceInTheSameForma
     ASSERT_EQ(Decode(MakeFlat(320, 112, 60, 100, 150)), 1);
     EXPECT_EQ(m_surface.GetSurface(), first) << "same size keeps the surface";
     CQXVideoEncoder larger;
-    ASSERT_TRUE(MakeFrame(m_frame, larger, MakeFlat(640, 224, 60, 100, 150).View(), 0, 0x08, kTime,
-                          true, 1));
+    ASSERT_TRUE(EncodeFrame(m_frame, larger, MakeFlat(640, 224, 60, 100, 150).View(), 0, 0x08,
+                            kTime, true, 1));
     ASSERT_EQ(m_surface.Decode(&m_frame), 1);
     EXPECT_EQ(m_surface.GetWidth(), 640u);
     EXPECT_EQ(m_surface.GetHeight(), 224u);
@@ -230,7 +231,7 @@ TEST_F(ConversionSurfaceTest, PictureSizeChangeRecreatesTheSurfaceInTheSameForma
     EXPECT_TRUE(Near(Pixel(639, 223), RgbOf(60, 100, 150)));
 }
 
-TEST_F(ConversionSurfaceTest, FailedDecodeKeepsNoPictureAndCountsTheCause) {
+TEST_F(CQXDirectDrawSurface7ConversionTest, FailedDecodeKeepsNoPictureAndCountsTheCause) {
     Open(kAllPixelLayouts);
     EXPECT_EQ(Decode(MakeFlat(320, 112, 60, 100, 150)), 1);
     m_surface.ClearPicture();
@@ -239,9 +240,9 @@ TEST_F(ConversionSurfaceTest, FailedDecodeKeepsNoPictureAndCountsTheCause) {
     ASSERT_EQ(fresh.Create(*m_primary, 32, 32, CKWDirectDrawSurface7::kFormatYV12), 1);
     CQXVideoEncoder encoder;
     CQXVideoFrame key, delta;
-    ASSERT_TRUE(MakeFrame(key, encoder, MakeFlat(320, 112, 60, 100, 150).View(), 0, 8, kTime));
+    ASSERT_TRUE(EncodeFrame(key, encoder, MakeFlat(320, 112, 60, 100, 150).View(), 0, 8, kTime));
     ASSERT_TRUE(
-        MakeFrame(delta, encoder, MakeFlat(320, 112, 90, 100, 150).View(), 0, 8, kTime, false));
+        EncodeFrame(delta, encoder, MakeFlat(320, 112, 90, 100, 150).View(), 0, 8, kTime, false));
     EXPECT_EQ(fresh.Decode(&delta), 0);
     EXPECT_EQ(fresh.Decode(nullptr), 0);
     EXPECT_FALSE(fresh.HasPicture());
@@ -250,7 +251,7 @@ TEST_F(ConversionSurfaceTest, FailedDecodeKeepsNoPictureAndCountsTheCause) {
     EXPECT_EQ(fresh.GetWidth(), 32u);
 }
 
-TEST_F(ConversionSurfaceTest, LostSurfaceIsRestoredBeforeDecodingIntoIt) {
+TEST_F(CQXDirectDrawSurface7ConversionTest, LostSurfaceIsRestoredBeforeDecodingIntoIt) {
     Open(kAllPixelLayouts);
     ASSERT_EQ(Decode(MakeFlat(320, 112, 60, 100, 150)), 1);
     m_primary->GetDevice()->LoseSurfaces();

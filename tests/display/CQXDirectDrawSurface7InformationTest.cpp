@@ -11,10 +11,9 @@
 namespace {
 const QXTimestamp kNoon{5, 3, 7, 12, 5, 0};
 
-class CaptionTest : public ::testing::Test {
+class CQXDirectDrawSurface7InformationTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        EnsureGuiApplication();
         ASSERT_EQ(m_primary.Create(&m_window, CKWDirectDrawSurface7Primary::kScreenWindowed), 1);
         ASSERT_EQ(m_caption.Create(m_primary, 640, 40, CKWDirectDrawSurface7::kFormatRGB565), 1);
     }
@@ -67,7 +66,8 @@ TEST(CQXDirectDrawSurface7Information, ChannelSevenIsRefused) {
     EXPECT_NE(boxes.Boxes()[0].request.text.find("failed to set channel"), std::string::npos);
 }
 
-TEST_F(CaptionTest, QuadModeShowsLabelOffMarkAndTheDateWhereTheLayoutCutsThem) {
+TEST_F(CQXDirectDrawSurface7InformationTest,
+       QuadModeShowsLabelOffMarkAndTheDateWhereTheLayoutCutsThem) {
     m_caption.SetChannel(3);
     m_caption.Draw(kNoon, 0x08, CQXDirectDrawSurface7Information::kModeQuad);
     const Ink label = InkIn({0, 0, 60, 20});
@@ -80,7 +80,7 @@ TEST_F(CaptionTest, QuadModeShowsLabelOffMarkAndTheDateWhereTheLayoutCutsThem) {
     EXPECT_EQ(InkIn({0, 20, 300, 40}).white, 0);
 }
 
-TEST_F(CaptionTest, SingleModeHasNoOffMarkAndRedrawsOnlyForANewValidTime) {
+TEST_F(CQXDirectDrawSurface7InformationTest, SingleModeHasNoOffMarkAndRedrawsOnlyForANewValidTime) {
     m_caption.SetChannel(0);
     m_caption.Draw(kNoon, 0x00, CQXDirectDrawSurface7Information::kModeSingle);
     EXPECT_GT(InkIn({0, 0, 60, 20}).white, 20);
@@ -96,7 +96,7 @@ TEST_F(CaptionTest, SingleModeHasNoOffMarkAndRedrawsOnlyForANewValidTime) {
     EXPECT_GT(InkIn({0, 0, 640, 40}).white, 100);
 }
 
-TEST_F(CaptionTest, CompositeLabelsAllFourChannelsOnlyWhenOneIsShown) {
+TEST_F(CQXDirectDrawSurface7InformationTest, CompositeLabelsAllFourChannelsOnlyWhenOneIsShown) {
     m_caption.SetChannel(4);
     m_caption.Draw(kNoon, 0x10, CQXDirectDrawSurface7Information::kModeSingle);
     EXPECT_EQ(InkIn({0, 0, 640, 20}).white, 0);

@@ -9,7 +9,6 @@
 #include <filesystem>
 
 TEST(CQXOffscreenView, WritesTheComposedViewAsA24BitBmp) {
-    EnsureGuiApplication();
     CQXOffscreenView view(301, 202); // odd width: rows are padded to 4 bytes
     ASSERT_EQ(view.Open(), 1);
     std::array<CQXVideoEncoder, 4> encoders;
@@ -17,8 +16,8 @@ TEST(CQXOffscreenView, WritesTheComposedViewAsA24BitBmp) {
     for (int channel = 0; channel < 4; ++channel) {
         const auto picture = MakeFlat(320, 112, static_cast<std::uint8_t>(40 + 50 * channel),
                                       static_cast<std::uint8_t>(100 + 20 * channel), 150);
-        ASSERT_TRUE(MakeFrame(frame, encoders[static_cast<std::size_t>(channel)], picture.View(),
-                              channel, 0x0F, QXTimestamp{5, 3, 7, 14, 9, 2}));
+        ASSERT_TRUE(EncodeFrame(frame, encoders[static_cast<std::size_t>(channel)], picture.View(),
+                                channel, 0x0F, QXTimestamp{5, 3, 7, 14, 9, 2}));
         ASSERT_EQ(view.Show(frame), 1);
     }
     KWTempDir directory;

@@ -25,9 +25,8 @@ KWPoint Centre(const KWRect& r) {
     return KWPoint{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
 }
 
-class ScreenManagerTest : public ::testing::Test {
+class CQXScreenManager4Test : public ::testing::Test {
 protected:
-    void SetUp() override { EnsureGuiApplication(); }
     void TearDown() override { m_manager.Destroy(); }
 
     void Create() { ASSERT_EQ(m_manager.Create(&m_window, nullptr, &m_request), 1); }
@@ -36,8 +35,8 @@ protected:
     void Show(int channel, std::uint8_t channelSet, const CQXVideoEncoder::Picture& picture,
               bool key = true, const QXTimestamp& time = kTime) {
         CQXVideoFrame& frame = m_frames[static_cast<std::size_t>(channel)];
-        ASSERT_TRUE(MakeFrame(frame, m_encoders[static_cast<std::size_t>(channel)], picture,
-                              channel, channelSet, time, key));
+        ASSERT_TRUE(EncodeFrame(frame, m_encoders[static_cast<std::size_t>(channel)], picture,
+                                channel, channelSet, time, key));
         m_manager.SubmitFrame(&frame);
         ASSERT_TRUE(WaitFor([&] { return !frame.IsComplete(); }));
     }
@@ -62,12 +61,12 @@ protected:
 };
 } // namespace
 
-TEST_F(ScreenManagerTest, ThirdQueuedFrameIsReleasedAtOnceAndTheRestOnDestroy) {
+TEST_F(CQXScreenManager4Test, ThirdQueuedFrameIsReleasedAtOnceAndTheRestOnDestroy) {
     const TestPicture picture = MakeFlat(320, 112, 90, 128, 128);
     for (int i = 0; i < 3; ++i)
-        ASSERT_TRUE(MakeFrame(m_frames[static_cast<std::size_t>(i)],
-                              m_encoders[static_cast<std::size_t>(i)], picture.View(), i, 0x0F,
-                              kTime));
+        ASSERT_TRUE(EncodeFrame(m_frames[static_cast<std::size_t>(i)],
+                                m_encoders[static_cast<std::size_t>(i)], picture.View(), i, 0x0F,
+                                kTime));
     for (int i = 0; i < 3; ++i)
         m_manager.SubmitFrame(&m_frames[static_cast<std::size_t>(i)]);
     EXPECT_TRUE(m_frames[0].IsComplete());
@@ -79,7 +78,7 @@ TEST_F(ScreenManagerTest, ThirdQueuedFrameIsReleasedAtOnceAndTheRestOnDestroy) {
     EXPECT_FALSE(m_frames[1].IsComplete());
 }
 
-TEST_F(ScreenManagerTest, SwitchFromTwoToFourRecordedChannelsResetsTheDisplayRequest) {
+TEST_F(CQXScreenManager4Test, SwitchFromTwoToFourRecordedChannelsResetsTheDisplayRequest) {
     Create();
     ShowFlat(0, 0x0C, kRed);
     m_request = 0x02; // the user hides channel 2
@@ -93,7 +92,7 @@ TEST_F(ScreenManagerTest, SwitchFromTwoToFourRecordedChannelsResetsTheDisplayReq
     EXPECT_EQ(m_manager.GetDisplayMask(), 0x0F);
 }
 
-TEST_F(ScreenManagerTest, ChannelsOneAndThreeShareTheViewLeftAndRight) {
+TEST_F(CQXScreenManager4Test, ChannelsOneAndThreeShareTheViewLeftAndRight) {
     Create();
     ShowFlat(0, 0x0A, kRed);
     ShowFlat(2, 0x0A, kBlue);
@@ -103,7 +102,7 @@ TEST_F(ScreenManagerTest, ChannelsOneAndThreeShareTheViewLeftAndRight) {
     EXPECT_TRUE(Near(FramePixel(m_window, 20, 425), kRed.Rgb())) << "video reaches the bottom bar";
 }
 
-TEST_F(ScreenManagerTest, ThreeChannelsUseTheQuadLayoutWithABlankQuadrant) {
+TEST_F(CQXScreenManager4Test, ThreeChannelsUseTheQuadLayoutWithABlankQuadrant) {
     Create();
     ShowFlat(0, 0x0E, kRed);
     ShowFlat(1, 0x0E, kGreen);
@@ -119,7 +118,7 @@ TEST_F(ScreenManagerTest, ThreeChannelsUseTheQuadLayoutWithABlankQuadrant) {
     EXPECT_TRUE(Near(At(Video(QXScreenLayout::kLeft)), kRed.Rgb()));
 }
 
-TEST_F(ScreenManagerTest, CompositePictureFillsTheViewWithItsCaptionBars) {
+TEST_F(CQXScreenManager4Test, CompositePictureFillsTheViewWithItsCaptionBars) {
     Create();
     ShowFlat(4, 0x10, kYellow, 640, 272);
     EXPECT_EQ(m_manager.GetDisplayMask(), 0x10);
@@ -133,7 +132,7 @@ TEST_F(ScreenManagerTest, CompositePictureFillsTheViewWithItsCaptionBars) {
     EXPECT_EQ(m_manager.GetDateTime(), kTime);
 }
 
-TEST_F(ScreenManagerTest, TimerRepaintsTheViewWhileNoFramesArrive) {
+TEST_F(CQXScreenManager4Test, TimerRepaintsTheViewWhileNoFramesArrive) {
     Create();
     ShowFlat(0, 0x08, kRed);
     const KWPoint centre = Centre(Video(QXScreenLayout::kSingle));
@@ -149,7 +148,7 @@ TEST_F(ScreenManagerTest, TimerRepaintsTheViewWhileNoFramesArrive) {
     EXPECT_TRUE(WaitFor([&] { return m_manager.FormatFrameRate() != "0 [0 : 0 : 0]"; }));
 }
 
-TEST_F(ScreenManagerTest, RenderedQuadMatchesEachDecodedPictureScaledToItsQuadrant) {
+TEST_F(CQXScreenManager4Test, RenderedQuadMatchesEachDecodedPictureScaledToItsQuadrant) {
     Create();
     for (int channel = 0; channel < 4; ++channel) {
         const TestPicture scene = MakeScene(320, 112, channel, static_cast<unsigned>(channel + 3));
@@ -203,12 +202,12 @@ TEST_F(ScreenManagerTest, RenderedQuadMatchesEachDecodedPictureScaledToItsQuadra
     }
 }
 
-TEST_F(ScreenManagerTest, CountersDescriptionsAndClearedPictures) {
+TEST_F(CQXScreenManager4Test, CountersDescriptionsAndClearedPictures) {
     Create();
     const TestPicture picture = MakeFlat(320, 112, 90, 128, 128);
     // A non-key picture whose key picture never reached the manager.
     CQXVideoFrame unseenKey;
-    ASSERT_TRUE(MakeFrame(unseenKey, m_encoders[0], picture.View(), 0, 0x0F, kTime));
+    ASSERT_TRUE(EncodeFrame(unseenKey, m_encoders[0], picture.View(), 0, 0x0F, kTime));
     Show(0, 0x0F, picture.View(), false);
     EXPECT_EQ(m_manager.GetDecodeFailures(), 1u);
     EXPECT_EQ(m_manager.GetDecoderCounter(CQXVideoDecoder::kNoPicture), 1u);
@@ -233,7 +232,7 @@ TEST_F(ScreenManagerTest, CountersDescriptionsAndClearedPictures) {
     EXPECT_EQ(m_manager.GetPrimaryDescription(), "NONE - 0x0 [0x0]");
 }
 
-TEST_F(ScreenManagerTest, SurfaceCreationFailuresAreReported) {
+TEST_F(CQXScreenManager4Test, SurfaceCreationFailuresAreReported) {
     KWMessageBoxRecorder boxes;
     EXPECT_EQ(m_manager.Create(nullptr, nullptr, &m_request), 0);
     KWDisplayWindow flat(kWidth, 0);
@@ -257,7 +256,7 @@ TEST_F(ScreenManagerTest, SurfaceCreationFailuresAreReported) {
     EXPECT_EQ(message(shown.size() - 1), "Conversion Surface Creation Fail");
 }
 
-TEST_F(ScreenManagerTest, SetWindowRecomputesTheLayout) {
+TEST_F(CQXScreenManager4Test, SetWindowRecomputesTheLayout) {
     Create();
     KWDisplayWindow larger(800, 600);
     m_manager.SetWindow(&larger, nullptr);

@@ -1,82 +1,14 @@
 #pragma once
-// Frames, pictures and waits for the display surface and screen manager tests.
-#include "CQXVideoEncoder.h"
-#include "CQXVideoFrame.h"
-#include "KWDisplayWindow.h"
-#include "KWQtTextPainter.h"
+// Colours and waits for the display surface and screen manager tests.
+#include "KWFramePixel.h"
+#include "KWPollUntil.h"
 #include "QXPixelConversion.h"
-#include "QXVideoStartCode.h"
 #include "VideoTestPictures.h"
 
-#include <QGuiApplication>
+#include <cstdint>
 
-#include <chrono>
-#include <cstdlib>
-#include <thread>
-
-// The caption text is drawn with Qt's fonts, which need a GUI application; the tests run on the offscreen platform.
-inline void EnsureGuiApplication() {
-    if (QGuiApplication::instance())
-        return;
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    static int argc = 1;
-    static char name[] = "test_presentation";
-    static char* argv[] = {name, nullptr};
-    // Never destroyed: tearing it down among the static destructors crashes inside Qt.
-    static QGuiApplication* application = new QGuiApplication(argc, argv);
-    (void)application;
-    KWInstallQtTextPainter();
-}
-
-inline TestPicture MakeFlat(int width, int height, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
-    TestPicture picture(width, height);
-    std::fill(picture.y.begin(), picture.y.end(), y);
-    std::fill(picture.u.begin(), picture.u.end(), u);
-    std::fill(picture.v.begin(), picture.v.end(), v);
-    return picture;
-}
-
-// Encodes a picture and assembles it into `frame` the way the stream reader does, in pieces of
-// one packet's payload, with the packet's time and recorded channels.
-inline bool MakeFrame(CQXVideoFrame& frame, CQXVideoEncoder& encoder,
-                      const CQXVideoEncoder::Picture& picture, int channel, std::uint8_t channelSet,
-                      const QXTimestamp& time, bool key = true, int quantiser = 2) {
-    CQXVideoEncoder::Options options;
-    options.channel = channel;
-    options.quantiser = quantiser;
-    std::vector<std::uint8_t> stream(std::begin(QXVideoStartCode::kBytes),
-                                     std::end(QXVideoStartCode::kBytes));
-    std::vector<std::uint8_t> body;
-    if (!encoder.Encode(picture, key, options, body))
-        return false;
-    stream.insert(stream.end(), body.begin(), body.end());
-    stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
-                  std::end(QXVideoStartCode::kBytes));
-    frame.Reset();
-    constexpr std::size_t kPayload = 4088;
-    for (std::size_t at = 0; at < stream.size() && !frame.IsComplete(); at += kPayload) {
-        const std::uint8_t* pointer = stream.data() + at;
-        auto length = static_cast<std::uint16_t>(std::min(kPayload, stream.size() - at));
-        frame.Feed(pointer, length, time, channelSet);
-    }
-    return frame.IsComplete();
-}
-
-template <typename Predicate> bool WaitFor(Predicate done, int timeoutMs = 10000) {
-    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > deadline)
-            return false;
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-inline std::uint32_t FramePixel(KWDisplayWindow& window, int x, int y) {
-    auto lock = window.LockFrameBuffer();
-    std::uint32_t rgb = 0;
-    window.GetFrameBuffer().ReadRow(y, x, 1, &rgb);
-    return rgb;
+inline bool WaitFor(const std::function<bool()>& done) {
+    return KWPollUntil(done, std::chrono::seconds(10));
 }
 
 inline std::uint32_t RgbOf(std::uint8_t y, std::uint8_t u, std::uint8_t v) {

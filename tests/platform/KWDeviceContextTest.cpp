@@ -1,11 +1,10 @@
 #include "KWDeviceContext.h"
 #include "KWDisplaySurface.h"
 #include "KWQtTextPainter.h"
+#include "KWTestApplication.h"
 
-#include <QApplication>
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -116,15 +115,7 @@ TEST(KWDeviceContext, PlanarAndLostSurfacesGetNoPainter) {
 }
 
 TEST(KWQtTextPainter, DrawsTextInTheColourAskedForInEveryRgbLayout) {
-    setenv("QT_QPA_PLATFORM", "offscreen", 0);
-    if (!QApplication::instance()) {
-        static int argc = 1;
-        static char name[] = "test_platform";
-        static char* argv[] = {name, nullptr};
-        // Never destroyed: tearing it down among the static destructors crashes inside Qt.
-        static QApplication* application = new QApplication(argc, argv);
-        (void)application;
-    }
+    KWTestApplication();
     ScopedPainterFactory qt{KWQtTextPainterFactory()};
     struct Case {
         KWPixelLayout layout;

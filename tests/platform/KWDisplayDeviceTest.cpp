@@ -3,6 +3,7 @@
 #include "KWDisplayDriverOverride.h"
 #include "KWDisplaySurface.h"
 #include "KWDisplayWindow.h"
+#include "KWFramePixel.h"
 
 #include <gtest/gtest.h>
 
@@ -11,13 +12,6 @@
 #include <thread>
 
 namespace {
-std::uint32_t FramePixel(KWDisplayWindow& window, int x, int y) {
-    auto lock = window.LockFrameBuffer();
-    std::uint32_t rgb = 0;
-    window.GetFrameBuffer().ReadRow(y, x, 1, &rgb);
-    return rgb;
-}
-
 std::shared_ptr<KWDisplaySurface> Offscreen(KWDisplayDevice& device, KWPixelLayout layout,
                                             int width, int height) {
     std::shared_ptr<KWDisplaySurface> surface;

@@ -1,5 +1,6 @@
 #include "KWRawDrive.h"
 #include "KWDriveList.h"
+#include "KWScopedEnvironment.h"
 #include "KWTempDir.h"
 #include "KWTestImage.h"
 
@@ -80,13 +81,7 @@ TEST(KWDriveList, ParsesColonSeparatedPathsKeepingEmptyEntries) {
 }
 
 TEST(KWDriveList, EnvironmentListReplacesTheMachinesDrives) {
-    const char* previous = std::getenv("QUADVIEW_DRIVES");
-    const std::string saved = previous ? previous : "";
-    setenv("QUADVIEW_DRIVES", "/x.img:/y.img", 1);
+    const KWScopedEnvironment drives("QUADVIEW_DRIVES", "/x.img:/y.img");
     EXPECT_EQ(KWSystemDriveList(), (KWDriveList{"/x.img", "/y.img"}));
-    if (previous)
-        setenv("QUADVIEW_DRIVES", saved.c_str(), 1);
-    else
-        unsetenv("QUADVIEW_DRIVES");
 }
 } // namespace

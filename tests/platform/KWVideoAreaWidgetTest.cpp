@@ -10,20 +10,7 @@
 
 #include <thread>
 
-namespace {
-// Lives until the process ends: destroying it among the static destructors would tear down
-// Qt's devices after parts of Qt are gone.
-void EnsureApplication() {
-    static int argc = 1;
-    static char name[] = "test_platform";
-    static char* argv[] = {name, nullptr};
-    static QApplication* application = new QApplication(argc, argv);
-    (void)application;
-}
-} // namespace
-
 TEST(KWVideoAreaWidget, ShowsWhatAWorkerThreadBlitsIntoItsFrameBuffer) {
-    EnsureApplication();
     KWVideoAreaWidget widget;
     widget.resize(64, 48);
     widget.show();

@@ -1,5 +1,6 @@
 #include "KWWaveOut.h"
 #include "KWMemoryWaveOutput.h"
+#include "KWScopedEnvironment.h"
 #include "KWScopedWavOutput.h"
 #include "KWTempDir.h"
 #include "KWWavReader.h"
@@ -38,18 +39,6 @@ std::vector<std::int16_t> Concat(const std::vector<const Buffer*>& buffers) {
         all.insert(all.end(), buffer->samples.begin(), buffer->samples.end());
     return all;
 }
-
-// Sets an environment variable for a scope, restoring its absence afterwards.
-class ScopedEnvironment {
-public:
-    ScopedEnvironment(const char* name, const std::string& value) : m_name(name) {
-        setenv(name, value.c_str(), 1);
-    }
-    ~ScopedEnvironment() { unsetenv(m_name); }
-
-private:
-    const char* m_name;
-};
 
 } // namespace
 
@@ -204,7 +193,7 @@ TEST(KWWaveOut, WavFileThatCannotBeCreatedFailsTheOpen) {
 TEST(KWWaveOut, EnvironmentSelectsTheWavFileByDefault) {
     KWTempDir dir;
     const std::string path = dir / "env.wav";
-    ScopedEnvironment environment("QUADVIEW_AUDIO_OUT", path);
+    KWScopedEnvironment environment("QUADVIEW_AUDIO_OUT", path);
     auto output = KWWaveOut::Open(kFormat, nullptr, nullptr);
     ASSERT_NE(output, nullptr);
     Buffer a(7, 3);

@@ -16,7 +16,7 @@ void Click(CAvToAviDialog& dialog, int id) {
 }
 } // namespace
 
-TEST(CAvToAviDialogTest, ProposesTheInputWithAviForItsAvExtension) {
+TEST(CAvToAviDialog, ProposesTheInputWithAviForItsAvExtension) {
     EXPECT_EQ(CAvToAviDialog::ProposeOutput("D:\\av\\x.AV"), "D:\\av\\x.avi");
     EXPECT_EQ(CAvToAviDialog::ProposeOutput("/rec/day.av"), "/rec/day.avi");
     EXPECT_EQ(CAvToAviDialog::ProposeOutput("/rec/day.Av"), "/rec/day.avi");
@@ -27,8 +27,7 @@ TEST(CAvToAviDialogTest, ProposesTheInputWithAviForItsAvExtension) {
     EXPECT_EQ(CAvToAviDialog::ProposeOutput("/rec/.av"), "/rec/.avi");
 }
 
-TEST(CAvToAviDialogTest, InputBrowseFillsAnEmptyOutputOnly) {
-    KWTestApplication();
+TEST(CAvToAviDialog, InputBrowseFillsAnEmptyOutputOnly) {
     KWFileDialogAnswers answers({"D:\\av\\x.AV", "D:\\av\\y.av", "/out/chosen.AVI"});
     CAvToAviDialog dialog;
     EXPECT_EQ(dialog.windowTitle(), "AV TO AVI");

@@ -1,6 +1,7 @@
 #include "CKWAviConverter.h"
 #include "CKWFrameStepper.h"
 #include "KWMediaFixture.h"
+#include "KWRunProgram.h"
 
 #include <filesystem>
 #include <fstream>
@@ -8,10 +9,11 @@
 namespace {
 // What ffprobe, an outside reader, says about a file.
 std::string Probe(const std::string& path) {
-    return KWTestMedia::Capture("ffprobe -v error -show_entries stream=codec_name,codec_type "
-                                "-show_entries format=format_name,duration -of "
-                                "default=noprint_wrappers=1 \"" +
-                                path + "\"");
+    return KWRunProgram("ffprobe -v error -show_entries stream=codec_name,codec_type "
+                        "-show_entries format=format_name,duration -of "
+                        "default=noprint_wrappers=1 \"" +
+                        path + "\"")
+        .output;
 }
 
 double ProbedDuration(const std::string& probe) {
@@ -21,7 +23,7 @@ double ProbedDuration(const std::string& probe) {
 
 // Decodes the whole file with the ffmpeg tool; returns its complaints.
 std::string DecodeErrors(const std::string& path) {
-    return KWTestMedia::Capture("ffmpeg -v error -i \"" + path + "\" -f null - 2>&1");
+    return KWRunProgram("ffmpeg -v error -i \"" + path + "\" -f null - 2>&1").output;
 }
 
 // The frame at two seconds must still be frame 50.
@@ -80,8 +82,9 @@ TEST_F(CKWAviConverterTest, CopiesH264AndReencodesAacAsPcm) {
 
 TEST_F(CKWAviConverterTest, ReencodesOtherVideoAsMpeg4) {
     const std::string source = TempPath("ffv1.av");
-    ASSERT_EQ(KWTestMedia::Run("ffmpeg -v error -y -i \"" + Mpeg4Avi() +
-                               "\" -c:v ffv1 -c:a flac -f matroska \"" + source + "\""),
+    ASSERT_EQ(KWRunProgram("ffmpeg -v error -y -i \"" + Mpeg4Avi() +
+                           "\" -c:v ffv1 -c:a flac -f matroska \"" + source + "\"")
+                  .status,
               0);
     const std::string out = TempPath("reencoded.avi");
     CKWAviConverter converter;

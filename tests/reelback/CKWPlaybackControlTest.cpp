@@ -2,6 +2,7 @@
 #include "KWMediaFixture.h"
 #include "KWRecordingAudioOutput.h"
 #include "KWRecordingTarget.h"
+#include "KWRunProgram.h"
 
 #include <QImage>
 
@@ -11,19 +12,6 @@
 #include <thread>
 
 namespace {
-constexpr auto kTimeout = std::chrono::seconds(20);
-
-template <typename Predicate> bool WaitFor(Predicate done) {
-    const auto end = std::chrono::steady_clock::now() + kTimeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
-
 class CKWPlaybackControlTest : public KWMediaFixture {
 protected:
     CKWPlaybackControlTest()
@@ -179,9 +167,9 @@ TEST_F(CKWPlaybackControlTest, OpeningAnotherFileKeepsPlaying) {
 TEST_F(CKWPlaybackControlTest, UndecodableVideoAsksTheHostForANewControl) {
     // Every video packet is garbage: the decoder gives up for good.
     const std::string broken = TempPath("broken.av");
-    ASSERT_EQ(KWTestMedia::Run("ffmpeg -v quiet -y -i \"" + Mpeg4Avi() +
-                               "\" -c:v mjpeg -bsf:v \"noise=amount=1\" -an -f avi \"" + broken +
-                               "\""),
+    ASSERT_EQ(KWRunProgram("ffmpeg -v quiet -y -i \"" + Mpeg4Avi() +
+                           "\" -c:v mjpeg -bsf:v \"noise=amount=1\" -an -f avi \"" + broken + "\"")
+                  .status,
               0);
     KWRecordingTarget parent;
     m_control.SetParentWindow(&parent);
@@ -192,7 +180,7 @@ TEST_F(CKWPlaybackControlTest, UndecodableVideoAsksTheHostForANewControl) {
     EXPECT_EQ(parent.Count(), 1u) << "asked once only";
 }
 
-TEST(CKWPlaybackControlSoundTest, PlaysWithTheRealSoundOutputWhateverDeviceThereIs) {
+TEST(CKWPlaybackControlSound, PlaysWithTheRealSoundOutputWhateverDeviceThereIs) {
     CKWPlaybackControl control; // PortAudio: a machine without a sound device plays silently
     KWTempDir folder;
     const std::string path = KWTestMedia::MakeMpeg4Avi(folder / "sound.av");

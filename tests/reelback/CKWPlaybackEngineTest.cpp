@@ -10,18 +10,6 @@
 
 namespace {
 constexpr double kPeriod = 1.0 / KWTestMedia::kFrameRate;
-constexpr auto kTimeout = std::chrono::seconds(20);
-
-template <typename Predicate> bool WaitFor(Predicate done) {
-    const auto end = std::chrono::steady_clock::now() + kTimeout;
-    while (!done()) {
-        if (std::chrono::steady_clock::now() > end) {
-            return false;
-        }
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
-    return true;
-}
 
 int ShownFrame(const CKWPlaybackEngine& engine) {
     auto picture = engine.GetPicture();
@@ -169,7 +157,7 @@ TEST_F(CKWPlaybackEngineTest, SoundFollowsVolumeAndSwitch) {
     EXPECT_EQ(m_sound.frames, muted);
 }
 
-TEST(CKWPlaybackEngineVolumeTest, VolumeIsHundredthsOfADecibel) {
+TEST(CKWPlaybackEngineVolume, VolumeIsHundredthsOfADecibel) {
     EXPECT_FLOAT_EQ(CKWPlaybackEngine::GainOfVolume(10000), 1.0f);
     EXPECT_FLOAT_EQ(CKWPlaybackEngine::GainOfVolume(20000), 1.0f);
     EXPECT_NEAR(CKWPlaybackEngine::GainOfVolume(7800), std::pow(10.0, -1.1), 1e-6);

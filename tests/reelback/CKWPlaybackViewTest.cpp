@@ -3,6 +3,7 @@
 #include "KWMessageBoxRecorder.h"
 #include "KWQtTestSupport.h"
 #include "KWRecordingAudioOutput.h"
+#include "KWRunProgram.h"
 
 #include <QProgressDialog>
 
@@ -20,14 +21,13 @@ protected:
         ASSERT_EQ(m_view->Invoke(member, KWDispatchKind::Method, arguments, result), 1);
     }
 
-    QApplication& m_application = KWTestApplication(); // before any widget
     KWRecordingAudioOutput::Record m_sound;
     QWidget m_host;
     CKWPlaybackView* m_view;
 };
 } // namespace
 
-TEST(CKWPlaybackViewFitTest, KeepsTheAspectRatioCentred) {
+TEST(CKWPlaybackViewFit, KeepsTheAspectRatioCentred) {
     EXPECT_EQ(CKWPlaybackView::FitPicture(QRect(0, 0, 400, 100), 4.0 / 3), QRect(133, 0, 133, 100));
     EXPECT_EQ(CKWPlaybackView::FitPicture(QRect(0, 0, 160, 400), 4.0 / 3), QRect(0, 140, 160, 120));
     EXPECT_EQ(CKWPlaybackView::FitPicture(QRect(10, 20, 320, 240), 4.0 / 3),
@@ -77,18 +77,20 @@ TEST_F(CKWPlaybackViewTest, ConversionShowsProgressAndReportsFailure) {
 }
 
 TEST_F(CKWPlaybackViewTest, ConvertCommandNeedsNoWindow) {
-    const std::string program = std::string(QV_BINARY_DIR) + "/bin/reelback";
+    const std::string program = KWBuiltProgram("reelback");
     const std::string out = TempPath("command.avi");
     const std::string headless = "env -u DISPLAY -u WAYLAND_DISPLAY -u QT_QPA_PLATFORM ";
-    EXPECT_EQ(
-        KWTestMedia::Run(headless + program + " --convert \"" + H264Mp4() + "\" \"" + out + "\""),
-        0);
-    const std::string probe = KWTestMedia::Capture(
-        "ffprobe -v error -show_entries stream=codec_name -of csv=p=0 \"" + out + "\"");
+    EXPECT_EQ(KWRunProgram(headless + program + " --convert \"" + H264Mp4() + "\" \"" + out + "\"")
+                  .status,
+              0);
+    const std::string probe =
+        KWRunProgram("ffprobe -v error -show_entries stream=codec_name -of csv=p=0 \"" + out + "\"")
+            .output;
     EXPECT_EQ(probe, "h264\npcm_s16le\n");
     const std::string failure =
-        KWTestMedia::Capture(headless + program + " --convert \"" + TempPath("missing.av") +
-                             "\" \"" + TempPath("x.avi") + "\" 2>&1; echo status=$?");
+        KWRunProgram(headless + program + " --convert \"" + TempPath("missing.av") + "\" \"" +
+                     TempPath("x.avi") + "\" 2>&1; echo status=$?")
+            .output;
     EXPECT_NE(failure.find("cannot convert"), std::string::npos) << failure;
     EXPECT_NE(failure.find("status=1"), std::string::npos) << failure;
 }

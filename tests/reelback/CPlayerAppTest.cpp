@@ -21,7 +21,6 @@ protected:
         : m_name(QString("reelback-test-%1-%2").arg(getpid()).arg(++s_count)),
           m_audio([this] { return std::make_unique<KWRecordingAudioOutput>(m_sound, false); }) {}
 
-    QApplication& m_application = KWTestApplication();
     QString m_name;
     KWRecordingAudioOutput::Record m_sound;
     CKWPlaybackControl::AudioFactory m_audio;
@@ -31,7 +30,7 @@ protected:
 int CPlayerAppTest::s_count = 0;
 } // namespace
 
-TEST(CPlayerAppCommandLineTest, TextAfterTheProgram) {
+TEST(CPlayerAppCommandLine, TextAfterTheProgram) {
     EXPECT_EQ(CPlayerApp::CommandLineText({"reelback"}), "");
     EXPECT_EQ(CPlayerApp::CommandLineText({"reelback", " "}), " ");
     EXPECT_EQ(CPlayerApp::CommandLineText({"reelback", "/rec/a b.av"}), "/rec/a b.av");

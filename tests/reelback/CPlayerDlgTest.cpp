@@ -8,6 +8,7 @@
 #include "KWPlayMode.h"
 #include "KWQtTestSupport.h"
 #include "KWRecordingAudioOutput.h"
+#include "KWScopedEnvironment.h"
 
 #include <QAction>
 #include <QDropEvent>
@@ -141,7 +142,6 @@ protected:
         });
     }
 
-    QApplication& m_application = KWTestApplication(); // before any widget
     KWTempSettings m_settings;
     KWMessageBoxRecorder m_boxes;
     KWRecordingAudioOutput::Record m_sound;
@@ -449,9 +449,7 @@ TEST_F(CPlayerDlgTest, EnterOrEscapePutsADetachedHostBack) {
 }
 
 TEST_F(CPlayerDlgTest, SnapshotIsNamedAfterTheRecordingTimeInTheFolderItCreates) {
-    const std::string zone = std::getenv("TZ") != nullptr ? std::getenv("TZ") : "";
-    setenv("TZ", "UTC", 1);
-    tzset();
+    const KWScopedEnvironment utc("TZ", "UTC");
     const std::string folder = TempPath("snapshots/new") + "/";
     std::filesystem::remove_all(TempPath("snapshots"));
     ASSERT_TRUE(CSnapshotSetting::Write(QString::fromStdString(folder)));
@@ -488,13 +486,6 @@ TEST_F(CPlayerDlgTest, SnapshotIsNamedAfterTheRecordingTimeInTheFolderItCreates)
     Button(CPlayerDlg::kIdSnapshot)->click();
     ASSERT_EQ(m_boxes.Count(), 1u);
     EXPECT_EQ(m_boxes.Boxes()[0].request.caption, "SnapShot");
-
-    if (zone.empty()) {
-        unsetenv("TZ");
-    } else {
-        setenv("TZ", zone.c_str(), 1);
-    }
-    tzset();
 }
 
 TEST_F(CPlayerDlgTest, ConversionCallsMember29EvenWithEmptyPaths) {

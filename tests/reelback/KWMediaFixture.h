@@ -1,10 +1,16 @@
 #pragma once
+#include "KWPollUntil.h"
 #include "KWTempDir.h"
 #include "KWTestMedia.h"
 
 #include <gtest/gtest.h>
 
 #include <memory>
+
+// Playback runs on its own threads: waits (generously) until they make the condition true.
+inline bool WaitFor(const std::function<bool()>& done) {
+    return KWPollUntil(done, std::chrono::seconds(20));
+}
 
 // Makes the test recordings once for all tests of a suite.
 class KWMediaFixture : public ::testing::Test {

@@ -17,7 +17,7 @@ int Outcome(const std::optional<Transition>& transition) {
 }
 } // namespace
 
-TEST(KWPlayModeTest, StatusTexts) {
+TEST(KWPlayMode, StatusTexts) {
     EXPECT_STREQ(StatusText(kNone), "");
     EXPECT_STREQ(StatusText(kPlay), "PLAY");
     EXPECT_STREQ(StatusText(kReverse), "Reverse");
@@ -34,7 +34,7 @@ TEST(KWPlayModeTest, StatusTexts) {
 }
 
 // Every mode the window can hold (and a few it never does) against every command.
-TEST(KWPlayModeTest, TransitionsFromEveryMode) {
+TEST(KWPlayMode, TransitionsFromEveryMode) {
     for (int mode = -1; mode <= 22; ++mode) {
         SCOPED_TRACE(mode);
         const bool above = mode > kPause;

@@ -1,40 +1,6 @@
 #include "KWQtTestSupport.h"
 
 #include <QDialog>
-#include <QSettings>
-
-namespace {
-void UseSettingsFolder(const std::filesystem::path& folder) {
-    QSettings::setPath(QSettings::IniFormat, QSettings::UserScope,
-                       QString::fromStdString(folder.string()));
-}
-
-const KWTempDir& ProgramSettingsFolder() {
-    static KWTempDir folder;
-    return folder;
-}
-} // namespace
-
-QApplication& KWTestApplication() {
-    static int argc = 1;
-    static char name[] = "test_reelback";
-    static char* argv[] = {name, nullptr};
-    // Kept to the end of the process: destroying it among the static objects crashes Qt.
-    static QApplication* application = [] {
-        UseSettingsFolder(ProgramSettingsFolder().Path());
-        return new QApplication(argc, argv);
-    }();
-    return *application;
-}
-
-KWTempSettings::KWTempSettings() {
-    KWTestApplication();
-    UseSettingsFolder(m_folder.Path());
-}
-
-KWTempSettings::~KWTempSettings() {
-    UseSettingsFolder(ProgramSettingsFolder().Path());
-}
 
 KWFileDialogAnswers::KWFileDialogAnswers(std::vector<QString> answers)
     : m_answers(answers.begin(), answers.end()) {

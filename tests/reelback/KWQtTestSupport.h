@@ -1,10 +1,8 @@
 #pragma once
 #include "KWFileDialog.h"
 #include "KWModalDialog.h"
-#include "KWTempDir.h"
-
-#include <QApplication>
-#include <QElapsedTimer>
+#include "KWProcessEventsUntil.h"
+#include "KWTestApplication.h"
 
 #include <deque>
 #include <functional>
@@ -14,37 +12,6 @@
 // QString in test failure messages.
 inline void PrintTo(const QString& text, std::ostream* out) {
     *out << '"' << text.toStdString() << '"';
-}
-
-// The one QApplication of the test program, created on first use. User settings go to a
-// temporary folder of the test program, never to the user's own.
-QApplication& KWTestApplication();
-
-// User settings in a fresh, empty temporary folder for its lifetime.
-class KWTempSettings {
-public:
-    KWTempSettings();
-    ~KWTempSettings();
-    KWTempSettings(const KWTempSettings&) = delete;
-    KWTempSettings& operator=(const KWTempSettings&) = delete;
-
-    const std::filesystem::path& Folder() const { return m_folder.Path(); }
-
-private:
-    KWTempDir m_folder;
-};
-
-// Delivers Qt events until the condition holds; false after a generous time-out.
-template <typename Predicate> bool KWProcessEventsUntil(Predicate done) {
-    QElapsedTimer timer;
-    timer.start();
-    while (!done()) {
-        if (timer.elapsed() > 20000) {
-            return false;
-        }
-        QApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
 }
 
 // Answers file and folder dialogs for its lifetime with the given paths, in order (empty once

@@ -1,34 +1,13 @@
 #include "KWSnapshotName.h"
+#include "KWScopedEnvironment.h"
 
 #include <gtest/gtest.h>
-
-#include <cstdlib>
-#include <ctime>
-#include <optional>
-#include <string>
 
 namespace {
 // Local time is UTC while the test runs, so that calendar times are known.
 class KWSnapshotNameTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        if (const char* zone = std::getenv("TZ")) {
-            m_zone = zone;
-        }
-        setenv("TZ", "UTC", 1);
-        tzset();
-    }
-    void TearDown() override {
-        if (m_zone) {
-            setenv("TZ", m_zone->c_str(), 1);
-        } else {
-            unsetenv("TZ");
-        }
-        tzset();
-    }
-
 private:
-    std::optional<std::string> m_zone;
+    KWScopedEnvironment m_utc{"TZ", "UTC"};
 };
 
 constexpr std::uint32_t k20080304At050600 = 1204607160;

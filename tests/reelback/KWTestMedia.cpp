@@ -1,10 +1,8 @@
 #include "KWTestMedia.h"
 
-#include <array>
+#include "KWRunProgram.h"
+
 #include <cmath>
-#include <cstdio>
-#include <cstdlib>
-#include <memory>
 
 namespace KWTestMedia {
 namespace {
@@ -22,32 +20,19 @@ int FrameOfShade(int shade) {
     return static_cast<int>(std::lround(shade * 219.0 / 255.0 / 2.0));
 }
 
-int Run(const std::string& command) {
-    return std::system(command.c_str());
-}
-
-std::string Capture(const std::string& command) {
-    std::string text;
-    std::unique_ptr<FILE, int (*)(FILE*)> pipe(popen(command.c_str(), "r"), pclose);
-    std::array<char, 256> buffer{};
-    while (pipe && fgets(buffer.data(), buffer.size(), pipe.get()) != nullptr) {
-        text += buffer.data();
-    }
-    return text;
-}
-
 std::string MakeMpeg4Avi(const std::string& path) {
-    Run("ffmpeg -v error -y " + Sources() + "-c:v mpeg4 -q:v 2 -sc_threshold 1000000000 -g " +
-        std::to_string(kKeyInterval) + " -c:a pcm_mulaw -f avi \"" + path + "\"");
+    KWRunProgram("ffmpeg -v error -y " + Sources() +
+                 "-c:v mpeg4 -q:v 2 -sc_threshold 1000000000 -g " + std::to_string(kKeyInterval) +
+                 " -c:a pcm_mulaw -f avi \"" + path + "\"");
     return path;
 }
 
 std::string MakeH264Mp4(const std::string& path, const std::string& creationTime) {
     const std::string metadata =
         creationTime.empty() ? "" : "-metadata creation_time=" + creationTime + " ";
-    Run("ffmpeg -v error -y " + Sources() + "-c:v libx264 -preset ultrafast -qp 0 -g " +
-        std::to_string(kKeyInterval) + " -pix_fmt yuv420p -c:a aac -ar 16000 " + metadata +
-        "-f mp4 \"" + path + "\"");
+    KWRunProgram("ffmpeg -v error -y " + Sources() + "-c:v libx264 -preset ultrafast -qp 0 -g " +
+                 std::to_string(kKeyInterval) + " -pix_fmt yuv420p -c:a aac -ar 16000 " + metadata +
+                 "-f mp4 \"" + path + "\"");
     return path;
 }
 } // namespace KWTestMedia

@@ -12,10 +12,6 @@ constexpr int kKeyInterval = 10;
 // MPEG-4 Part 2 video with G.711 sound in AVI / H.264 with AAC in MP4, both named *.av.
 std::string MakeMpeg4Avi(const std::string& path);
 std::string MakeH264Mp4(const std::string& path, const std::string& creationTime = "");
-// Runs a shell command and returns its exit status.
-int Run(const std::string& command);
-// Runs a shell command and returns what it printed.
-std::string Capture(const std::string& command);
 // The number of the frame whose shown grey level this is.
 int FrameOfShade(int shade);
 } // namespace KWTestMedia

@@ -62,7 +62,7 @@ std::vector<std::string> MysFiles(const std::string& folder) {
     return files;
 }
 
-class CaptureTest : public ::testing::Test {
+class CQXStorageDeviceManagerCaptureTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 3);
@@ -101,14 +101,14 @@ protected:
 };
 } // namespace
 
-TEST_F(CaptureTest, OnlyFromAPause) {
+TEST_F(CQXStorageDeviceManagerCaptureTest, OnlyFromAPause) {
     ASSERT_TRUE(WaitForMode(*m_manager, kPlay));
     EXPECT_EQ(m_manager->StartCapture(m_dir / "capture"), 0);
     EXPECT_FALSE(m_files.IsRecorderRunning());
     EXPECT_TRUE(MysFiles(m_dir / "capture").empty());
 }
 
-TEST_F(CaptureTest, ADirectoryThatCannotBeMadeFailsAndKeepsThePause) {
+TEST_F(CQXStorageDeviceManagerCaptureTest, ADirectoryThatCannotBeMadeFailsAndKeepsThePause) {
     Pause();
     std::ofstream(m_dir / "file") << "x"; // a file where the directory would go
     EXPECT_EQ(m_manager->StartCapture(m_dir / "file/capture"), 0);
@@ -118,7 +118,7 @@ TEST_F(CaptureTest, ADirectoryThatCannotBeMadeFailsAndKeepsThePause) {
     EXPECT_EQ(m_manager->GetPlayMode(), kPause);
 }
 
-TEST_F(CaptureTest, RecordsThePlayedStreamWithItsSoundInSampleOrder) {
+TEST_F(CQXStorageDeviceManagerCaptureTest, RecordsThePlayedStreamWithItsSoundInSampleOrder) {
     Pause();
     m_manager->SetPlayMode(kOneForward, 0); // from the start of the recording
     ASSERT_TRUE(WaitForMode(*m_manager, kPause));
@@ -150,7 +150,7 @@ TEST_F(CaptureTest, RecordsThePlayedStreamWithItsSoundInSampleOrder) {
     }
 }
 
-TEST_F(CaptureTest, StartingACaptureClosesAPlayingMysFile) {
+TEST_F(CQXStorageDeviceManagerCaptureTest, StartingACaptureClosesAPlayingMysFile) {
     Pause();
     m_manager->SetPlayMode(kOneForward, 0);
     ASSERT_TRUE(WaitForMode(*m_manager, kPause));

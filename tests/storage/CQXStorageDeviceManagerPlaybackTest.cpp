@@ -16,7 +16,7 @@
 namespace {
 using namespace QXPlayMode;
 
-class PlaybackTest : public ::testing::Test {
+class CQXStorageDeviceManagerPlaybackTest : public ::testing::Test {
 protected:
     // Records the disk and opens it as the machine's only drive.
     void Open(const DvrRecorder::Options& options, CQXScreenManager4* screen = nullptr,
@@ -110,7 +110,8 @@ protected:
     std::unique_ptr<RecordingManager> m_manager;
 };
 
-TEST_F(PlaybackTest, PlayShowsEveryFrameUnpacedForSevenSlicesThenStepsBackFromTheEnd) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       PlayShowsEveryFrameUnpacedForSevenSlicesThenStepsBackFromTheEnd) {
     // An interval code of 255 would pace 14-slice frames at 8.4 s each.
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 255, 41.5 * 8.448);
     options.padFrames = true;
@@ -149,20 +150,23 @@ TEST_F(PlaybackTest, PlayShowsEveryFrameUnpacedForSevenSlicesThenStepsBackFromTh
     EXPECT_FALSE(m_manager->IsRunning());
 }
 
-TEST_F(PlaybackTest, PlayPacesFourteenSliceFramesAtTheirIntervalOf33MsUnits) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       PlayPacesFourteenSliceFramesAtTheirIntervalOf33MsUnits) {
     ExpectPacing(14, 2, kPlay, 3 * 33);
 }
 
-TEST_F(PlaybackTest, PlayPacesSeventeenSliceFramesAtTheirIntervalOf25MsUnits) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       PlayPacesSeventeenSliceFramesAtTheirIntervalOf25MsUnits) {
     ExpectPacing(17, 3, kPlay, 4 * 25);
     EXPECT_EQ(m_manager->GetVideoStandard(), CQXStorageDeviceManager::kStandardPal);
 }
 
-TEST_F(PlaybackTest, Forward2PacesAtHalfTheInterval) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, Forward2PacesAtHalfTheInterval) {
     ExpectPacing(14, 5, kFastForward2, 6 * 33 / 2);
 }
 
-TEST_F(PlaybackTest, FirstFrameAfterTheStartIsNotDelayedAndGivesTheStandard) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       FirstFrameAfterTheStartIsNotDelayedAndGivesTheStandard) {
     constexpr std::uint32_t kFrameMs = 81 * 25;
     Open(DiskOptions(m_dir, 17, 80, 3 * kFrameMs / 1000.0));
     EXPECT_EQ(m_manager->GetVideoStandard(), CQXStorageDeviceManager::kStandardNtsc);
@@ -175,7 +179,7 @@ TEST_F(PlaybackTest, FirstFrameAfterTheStartIsNotDelayedAndGivesTheStandard) {
     EXPECT_GE(KWTicksSince(start, m_manager->Frames()[1].tick), kFrameMs);
 }
 
-TEST_F(PlaybackTest, Forward64ShowsEveryFrameWithoutWaitingAndPlaysNoSound) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, Forward64ShowsEveryFrameWithoutWaitingAndPlaysNoSound) {
     constexpr std::uint32_t kFrameMs = 31 * 33; // paced, 20 frames would take 20 s
     DvrRecorder::Options options = DiskOptions(m_dir, 14, 30, 20.5 * kFrameMs / 1000.0);
     options.audio = true;
@@ -201,7 +205,8 @@ TEST_F(PlaybackTest, Forward64ShowsEveryFrameWithoutWaitingAndPlaysNoSound) {
     EXPECT_GE(CountOf(m_target, CQXStorageDeviceManager::kMessageAudioSkipped), audioPackets);
 }
 
-TEST_F(PlaybackTest, Rewind64GoesBack268FrameStartsPerCycleAndStopsAtPacket0) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       Rewind64GoesBack268FrameStartsPerCycleAndStopsAtPacket0) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 820 * 0.033);
     options.padFrames = true;
     Open(options);
@@ -223,7 +228,7 @@ TEST_F(PlaybackTest, Rewind64GoesBack268FrameStartsPerCycleAndStopsAtPacket0) {
     EXPECT_EQ(m_manager->GetPosition(0), StartPacket(4) + 1);
 }
 
-TEST_F(PlaybackTest, ReverseReachingPacket0ShowsTheFirstCycleThenPauses) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, ReverseReachingPacket0ShowsTheFirstCycleThenPauses) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 40 * 0.033);
     options.padFrames = true;
     Open(options);
@@ -237,7 +242,8 @@ TEST_F(PlaybackTest, ReverseReachingPacket0ShowsTheFirstCycleThenPauses) {
     EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{9, 10, 11, 12, 5, 4, 3, 2, 0, 1, 2, 3}));
 }
 
-TEST_F(PlaybackTest, OneForwardWhileAlreadyOneForwardNeitherJumpsNorAnnounces) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       OneForwardWhileAlreadyOneForwardNeitherJumpsNorAnnounces) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 200 * 0.033);
     options.padFrames = true;
     Open(options);
@@ -258,7 +264,8 @@ TEST_F(PlaybackTest, OneForwardWhileAlreadyOneForwardNeitherJumpsNorAnnounces) {
     EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{100, 101, 102, 103}));
 }
 
-TEST_F(PlaybackTest, OneFrameForwardShowsAWholeCycleAlsoWhenSoundIsReadFirst) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       OneFrameForwardShowsAWholeCycleAlsoWhenSoundIsReadFirst) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 4);
     options.padFrames = true;
     options.audio = true;
@@ -283,7 +290,7 @@ TEST_F(PlaybackTest, OneFrameForwardShowsAWholeCycleAlsoWhenSoundIsReadFirst) {
         EXPECT_EQ(indices[i], indices[0] + i);
 }
 
-TEST_F(PlaybackTest, StopEndsWhileTheReaderWaitsForAHeldFrame) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, StopEndsWhileTheReaderWaitsForAHeldFrame) {
     Open(DiskOptions(m_dir, 7, 0, 2));
     m_manager->SetHolding(true);
     ASSERT_EQ(m_manager->StartStreaming(0), 1);
@@ -293,7 +300,7 @@ TEST_F(PlaybackTest, StopEndsWhileTheReaderWaitsForAHeldFrame) {
     EXPECT_EQ(m_manager->FrameCount(), 2u);
 }
 
-TEST_F(PlaybackTest, StopEndsWhileTheSoundOutputTakesNothing) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, StopEndsWhileTheSoundOutputTakesNothing) {
     KWMemoryWaveOutput output; // consumes only when asked: never here
     ASSERT_EQ(m_wave.Open(8000, 16), 1);
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 4);
@@ -308,7 +315,7 @@ TEST_F(PlaybackTest, StopEndsWhileTheSoundOutputTakesNothing) {
     m_wave.Close();
 }
 
-TEST_F(PlaybackTest, PlayDrawsEveryFrameAndPlaysTheRecordedSound) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, PlayDrawsEveryFrameAndPlaysTheRecordedSound) {
     const std::string wav = m_dir / "sound.wav";
     KWScopedWavOutput output(wav);
     ASSERT_EQ(m_wave.Open(8000, 16), 1);

@@ -1,8 +1,7 @@
 #pragma once
-// An in-memory stream of packets for the reader tests, built from encoded frames.
+// An in-memory stream of packets for the reader tests, built from video streams and sound.
 #include "CQX4KPacket.h"
 #include "CQXPacketSource.h"
-#include "QXVideoStartCode.h"
 
 #include <algorithm>
 #include <cstring>
@@ -51,17 +50,3 @@ public:
     std::set<std::uint32_t> read;
     std::set<std::uint32_t> failing;
 };
-
-// The video stream of frames: each body after its start code, and one more start code at the
-// end so that the last frame completes.
-inline std::vector<std::uint8_t> VideoStream(const std::vector<std::vector<std::uint8_t>>& bodies) {
-    std::vector<std::uint8_t> stream;
-    for (const auto& body : bodies) {
-        stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
-                      std::end(QXVideoStartCode::kBytes));
-        stream.insert(stream.end(), body.begin(), body.end());
-    }
-    stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
-                  std::end(QXVideoStartCode::kBytes));
-    return stream;
-}

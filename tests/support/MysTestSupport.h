@@ -9,6 +9,7 @@
 #include "QXMysFileHeader.h"
 #include "QXMysRecordHeader.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -110,20 +111,6 @@ inline std::vector<std::string> MysFilesIn(const std::filesystem::path& director
         names.push_back(entry.path().filename().string());
     std::sort(names.begin(), names.end());
     return names;
-}
-
-// A complete video frame as the device reader leaves it: the frame's bytes from its header
-// byte on, ending with the next frame's start code.
-inline void MakeDeviceFrame(CQXVideoFrame& frame, const std::vector<std::uint8_t>& body,
-                            const QXTimestamp& timestamp, std::uint8_t channelSet) {
-    frame.Reset();
-    std::vector<std::uint8_t> stream = {0, 0, 1, 0xF8};
-    stream.insert(stream.end(), body.begin(), body.end());
-    stream.insert(stream.end(), {0, 0, 1, 0xF8});
-    const std::uint8_t* pointer = stream.data();
-    auto length = static_cast<std::uint16_t>(stream.size());
-    while (length > 0 && !frame.IsComplete())
-        frame.Feed(pointer, length, timestamp, channelSet);
 }
 
 // A frame of the given fill length whose bytes count up, without slices: for the recorder,

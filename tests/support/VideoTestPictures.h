@@ -1,5 +1,7 @@
 #pragma once
-// Pictures and frames for the video tests: synthetic YUV pictures, PSNR and frame assembly.
+// Pictures and frames for the video tests: synthetic YUV pictures, PSNR, video streams and
+// frame assembly.
+#include "CQX4KPacket.h"
 #include "CQXVideoEncoder.h"
 #include "CQXVideoFrame.h"
 #include "QXVideoStartCode.h"
@@ -45,6 +47,14 @@ inline TestPicture MakeScene(int width, int height, int phase = 0, unsigned seed
     return p;
 }
 
+inline TestPicture MakeFlat(int width, int height, std::uint8_t y, std::uint8_t u, std::uint8_t v) {
+    TestPicture picture(width, height);
+    std::fill(picture.y.begin(), picture.y.end(), y);
+    std::fill(picture.u.begin(), picture.u.end(), u);
+    std::fill(picture.v.begin(), picture.v.end(), v);
+    return picture;
+}
+
 inline double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) {
     double sum = 0;
     for (std::size_t i = 0; i < n; ++i)
@@ -54,18 +64,59 @@ inline double Psnr(const std::uint8_t* a, const std::uint8_t* b, std::size_t n) 
     return 10 * std::log10(255.0 * 255.0 / (sum / static_cast<double>(n)));
 }
 
-// Assembles `body` (the bytes after a frame's start code) into `frame` the way the stream does:
-// start code, body, then the start code of the next frame.
-inline bool AssembleFrame(CQXVideoFrame& frame, const std::vector<std::uint8_t>& body) {
-    frame.Reset();
-    std::vector<std::uint8_t> stream(std::begin(QXVideoStartCode::kBytes),
-                                     std::end(QXVideoStartCode::kBytes));
-    stream.insert(stream.end(), body.begin(), body.end());
+// The video stream of frames: each body after its start code, and one more start code at the
+// end so that the last frame completes.
+inline std::vector<std::uint8_t> VideoStream(const std::vector<std::vector<std::uint8_t>>& bodies) {
+    std::vector<std::uint8_t> stream;
+    for (const auto& body : bodies) {
+        stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
+                      std::end(QXVideoStartCode::kBytes));
+        stream.insert(stream.end(), body.begin(), body.end());
+    }
     stream.insert(stream.end(), std::begin(QXVideoStartCode::kBytes),
                   std::end(QXVideoStartCode::kBytes));
-    const std::uint8_t* pointer = stream.data();
-    auto length = static_cast<std::uint16_t>(stream.size());
-    while (length > 0 && !frame.IsComplete())
-        frame.Feed(pointer, length, QXTimestamp{7, 1, 2, 3, 4, 5}, 0x08);
+    return stream;
+}
+
+// Assembles `body` (the bytes after a frame's start code) into `frame` the way the stream reader
+// does: its stream in pieces of one packet's payload, with the packet's time and recorded
+// channels.
+inline bool AssembleFrame(CQXVideoFrame& frame, const std::vector<std::uint8_t>& body,
+                          const QXTimestamp& time = QXTimestamp{7, 1, 2, 3, 4, 5},
+                          std::uint8_t channelSet = 0x08) {
+    const std::vector<std::uint8_t> stream = VideoStream({body});
+    frame.Reset();
+    for (std::size_t at = 0; at < stream.size() && !frame.IsComplete();
+         at += CQX4KPacket::kPayloadSize) {
+        const std::uint8_t* pointer = stream.data() + at;
+        auto length = static_cast<std::uint16_t>(
+            std::min<std::size_t>(CQX4KPacket::kPayloadSize, stream.size() - at));
+        frame.Feed(pointer, length, time, channelSet);
+    }
     return frame.IsComplete();
+}
+
+// Encodes a picture and assembles it into `frame` as AssembleFrame does.
+inline bool EncodeFrame(CQXVideoFrame& frame, CQXVideoEncoder& encoder,
+                        const CQXVideoEncoder::Picture& picture, int channel,
+                        std::uint8_t channelSet, const QXTimestamp& time, bool key = true,
+                        int quantiser = 2) {
+    CQXVideoEncoder::Options options;
+    options.channel = channel;
+    options.quantiser = quantiser;
+    std::vector<std::uint8_t> body;
+    if (!encoder.Encode(picture, key, options, body))
+        return false;
+    return AssembleFrame(frame, body, time, channelSet);
+}
+
+// Loads `bytes` as a whole frame, the way frames read back from a file are loaded.
+inline void LoadWhole(CQXVideoFrame& frame, const std::vector<std::uint8_t>& bytes) {
+    frame.Reset();
+    const auto length =
+        static_cast<std::uint32_t>(std::min<std::size_t>(bytes.size(), CQXVideoFrame::kCapacity));
+    std::copy(bytes.begin(), bytes.begin() + length, frame.GetData());
+    frame.SetLength(length);
+    frame.FindSlices();
+    frame.SetComplete(true);
 }

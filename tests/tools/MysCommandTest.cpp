@@ -1,33 +1,13 @@
-#include "VideoTestPictures.h"
-#include "MysTestSupport.h"
 #include "CQXMysRecorder.h"
 #include "KWSha256.h"
 #include "KWTempDir.h"
+#include "MysTestSupport.h"
+#include "RunQvTool.h"
+#include "VideoTestPictures.h"
 
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace {
-struct ToolRun {
-    int status;
-    std::string output;
-};
-
-ToolRun RunQvTool(const std::string& arguments) {
-    const std::string command = std::string(QV_BINARY_DIR) + "/bin/qvtool " + arguments + " 2>&1";
-    ToolRun run{-1, ""};
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    char buffer[4096];
-    std::size_t got;
-    while ((got = std::fread(buffer, 1, sizeof buffer, pipe)) > 0)
-        run.output.append(buffer, got);
-    const int status = pclose(pipe);
-    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
-}
-
 std::vector<std::string> Lines(const std::string& text) {
     std::vector<std::string> lines;
     for (std::size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
@@ -45,7 +25,7 @@ std::string RecordScenes(const KWTempDir& dir, int pictures, CQXVideoEncoder& en
     for (int n = 0; n < pictures; ++n) {
         std::vector<std::uint8_t> body;
         EXPECT_EQ(encoder.Encode(MakeScene(320, 112, n).View(), n == 0, {}, body), 1);
-        MakeDeviceFrame(frame, body, RecordTime(static_cast<std::uint32_t>(n)), 0x08);
+        AssembleFrame(frame, body, RecordTime(static_cast<std::uint32_t>(n)), 0x08);
         EXPECT_TRUE(WaitFor([&] { return recorder.WriteVideo(frame) == 1; }));
         if (n == 0) {
             EXPECT_TRUE(WaitFor([&] { return recorder.WriteAudio(audio) == 1; }));
@@ -60,7 +40,7 @@ TEST(MysCommand, ListsTheHeaderAndEveryRecordWithItsBackLink) {
     KWTempDir dir;
     CQXVideoEncoder encoder;
     const std::string path = RecordScenes(dir, 3, encoder);
-    ToolRun run = RunQvTool("mys " + path);
+    KWProgramRun run = RunQvTool("mys " + path);
     ASSERT_EQ(run.status, 0) << run.output;
     std::vector<std::string> lines = Lines(run.output);
     ASSERT_EQ(lines.size(), 6u) << run.output;
@@ -109,7 +89,7 @@ TEST(MysCommand, DecodePrintsEveryFrameAsTheScreenShowsIt) {
     KWTempDir dir;
     CQXVideoEncoder encoder;
     const std::string path = RecordScenes(dir, 4, encoder);
-    const ToolRun run = RunQvTool("mys --decode " + path);
+    const KWProgramRun run = RunQvTool("mys --decode " + path);
     ASSERT_EQ(run.status, 0) << run.output;
     const std::vector<std::string> lines = Lines(run.output);
     ASSERT_EQ(lines.size(), 4u) << run.output;
@@ -132,7 +112,7 @@ TEST(MysCommand, DecodePrintsEveryFrameAsTheScreenShowsIt) {
 TEST(MysCommand, AForeignFileAndBadArgumentsFail) {
     KWTempDir dir;
     std::ofstream(dir / "foreign.mys", std::ios::binary) << std::string(3000, 'x');
-    ToolRun run = RunQvTool("mys " + (dir / "foreign.mys"));
+    KWProgramRun run = RunQvTool("mys " + (dir / "foreign.mys"));
     EXPECT_EQ(run.status, 1) << run.output;
     EXPECT_NE(run.output.find("\"magic_ok\":false"), std::string::npos) << run.output;
     EXPECT_NE(run.output.find("\"records\":0,"), std::string::npos) << run.output;

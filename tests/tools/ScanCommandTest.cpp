@@ -1,17 +1,12 @@
-#include "KWRunProgram.h"
 #include "KWTempDir.h"
 #include "KWTestImage.h"
+#include "RunQvTool.h"
 
 #include <cstdio>
 #include <gtest/gtest.h>
 #include <string>
 
 namespace {
-// Runs qvtool with the arguments; standard error joins the output.
-KWProgramRun RunQvTool(const std::string& arguments) {
-    return KWRunProgram(KWBuiltProgram("qvtool") + " " + arguments + " 2>&1");
-}
-
 TEST(ScanCommand, PrintsEveryDriveThatOpenedAndTheFormattedOnes) {
     KWTempDir dir;
     KWTestImage recorded(dir / "recorded.img", KWTestImage::CylinderBytes(1));

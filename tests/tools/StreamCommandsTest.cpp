@@ -2,9 +2,9 @@
 // wrote, audio writes the sound, render draws the view, and all of them refuse bad arguments.
 #include "CKWWaveManager.h"
 #include "DvrRecorder.h"
-#include "KWRunProgram.h"
 #include "KWTempDir.h"
 #include "KWWavReader.h"
+#include "RunQvTool.h"
 
 #include <QImage>
 #include <gtest/gtest.h>
@@ -13,11 +13,7 @@
 #include <sstream>
 
 namespace {
-KWProgramRun QvTool(const std::string& arguments) {
-    return KWRunProgram(KWBuiltProgram("qvtool") + " " + arguments + " 2>&1");
-}
-
-class StreamCommands : public ::testing::Test {
+class StreamCommandsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         s_dir = new KWTempDir;
@@ -36,13 +32,13 @@ protected:
     static KWTempDir* s_dir;
     static DvrRecorder::Result* s_result;
 };
-KWTempDir* StreamCommands::s_dir = nullptr;
-DvrRecorder::Result* StreamCommands::s_result = nullptr;
+KWTempDir* StreamCommandsTest::s_dir = nullptr;
+DvrRecorder::Result* StreamCommandsTest::s_result = nullptr;
 } // namespace
 
-TEST_F(StreamCommands, FramesListsEveryFrameDecoded) {
+TEST_F(StreamCommandsTest, FramesListsEveryFrameDecoded) {
     ASSERT_TRUE(s_result->ok);
-    const KWProgramRun run = QvTool("frames " + Image());
+    const KWProgramRun run = RunQvTool("frames " + Image());
     ASSERT_EQ(run.status, 0) << run.output;
     std::istringstream lines(run.output);
     std::string line;
@@ -63,12 +59,12 @@ TEST_F(StreamCommands, FramesListsEveryFrameDecoded) {
     }
     EXPECT_EQ(n, s_result->frames.size());
     // The same walk through --drive gives the same lines.
-    EXPECT_EQ(QvTool("frames --drive " + Image()).output, run.output);
+    EXPECT_EQ(RunQvTool("frames --drive " + Image()).output, run.output);
 }
 
-TEST_F(StreamCommands, AudioWritesTheSourceToneAtTheChosenVolume) {
+TEST_F(StreamCommandsTest, AudioWritesTheSourceToneAtTheChosenVolume) {
     const std::string wav = *s_dir / "sound.wav";
-    const KWProgramRun run = QvTool("audio " + Image() + " --wav " + wav + " --volume 25");
+    const KWProgramRun run = RunQvTool("audio " + Image() + " --wav " + wav + " --volume 25");
     ASSERT_EQ(run.status, 0) << run.output;
     const std::size_t audioPackets = s_result->sound.size() / 4000;
     EXPECT_NE(run.output.find("\"audio_packets\":" + std::to_string(audioPackets)),
@@ -87,10 +83,10 @@ TEST_F(StreamCommands, AudioWritesTheSourceToneAtTheChosenVolume) {
     EXPECT_LE(worst, gain * 88 + 1);
 }
 
-TEST_F(StreamCommands, RenderDrawsTheChannelsIntoABitmap) {
+TEST_F(StreamCommandsTest, RenderDrawsTheChannelsIntoABitmap) {
     const std::string bmp = *s_dir / "view.bmp";
     const KWProgramRun run =
-        QvTool("render " + Image() + " --frames 6 --size 608x450 --out " + bmp);
+        RunQvTool("render " + Image() + " --frames 6 --size 608x450 --out " + bmp);
     ASSERT_EQ(run.status, 0) << run.output;
     QImage image(QString::fromStdString(bmp));
     ASSERT_FALSE(image.isNull());
@@ -101,9 +97,9 @@ TEST_F(StreamCommands, RenderDrawsTheChannelsIntoABitmap) {
     EXPECT_GT(right.red(), right.blue());
 }
 
-TEST_F(StreamCommands, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
+TEST_F(StreamCommandsTest, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
     const std::string folder = *s_dir / "capture";
-    const KWProgramRun run = QvTool("capture " + Image() + " --dir " + folder + " --seconds 30");
+    const KWProgramRun run = RunQvTool("capture " + Image() + " --dir " + folder + " --seconds 30");
     ASSERT_EQ(run.status, 0) << run.output;
     const std::size_t quote = run.output.find("\"files\":[\"");
     ASSERT_NE(quote, std::string::npos) << run.output;
@@ -111,12 +107,12 @@ TEST_F(StreamCommands, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
     const std::string file = run.output.substr(begin, run.output.find('"', begin) - begin);
     EXPECT_EQ(file.rfind(folder + "/2026", 0), 0u) << file;
 
-    const KWProgramRun listing = QvTool("mys " + file);
+    const KWProgramRun listing = RunQvTool("mys " + file);
     ASSERT_EQ(listing.status, 0) << listing.output;
     EXPECT_NE(listing.output.find("\"broken_links\":0"), std::string::npos) << listing.output;
     // The file starts with a key picture, which decodes exactly as on the disk.
-    const KWProgramRun decoded = QvTool("mys " + file + " --decode");
-    const KWProgramRun disk = QvTool("frames " + Image());
+    const KWProgramRun decoded = RunQvTool("mys " + file + " --decode");
+    const KWProgramRun disk = RunQvTool("frames " + Image());
     const auto firstDigest = [](const std::string& text) {
         const std::size_t at = text.find("\"y_sha256\":\"");
         return at == std::string::npos ? std::string() : text.substr(at, 80);
@@ -124,22 +120,22 @@ TEST_F(StreamCommands, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
     EXPECT_FALSE(firstDigest(decoded.output).empty()) << decoded.output;
     EXPECT_NE(disk.output.find(firstDigest(decoded.output)), std::string::npos);
 
-    EXPECT_EQ(QvTool("capture " + Image()).status, 2) << "--dir is required";
-    EXPECT_EQ(QvTool("capture " + Image() + " --dir " + folder + " --from 999999").status, 1);
+    EXPECT_EQ(RunQvTool("capture " + Image()).status, 2) << "--dir is required";
+    EXPECT_EQ(RunQvTool("capture " + Image() + " --dir " + folder + " --from 999999").status, 1);
 }
 
-TEST_F(StreamCommands, BadArgumentsAndForeignDrivesAreRefused) {
-    EXPECT_EQ(QvTool("frames").status, 2);
-    EXPECT_EQ(QvTool("frames " + Image() + " --bogus").status, 2);
-    EXPECT_EQ(QvTool("audio " + Image()).status, 2) << "--wav is required";
-    EXPECT_EQ(QvTool("audio " + Image() + " --wav x.wav --volume 101").status, 2);
-    EXPECT_EQ(QvTool("render " + Image() + " --frames 0 --size 10x10 --out x.bmp").status, 2);
-    EXPECT_EQ(QvTool("render " + Image() + " --frames 1 --size 10 --out x.bmp").status, 2);
+TEST_F(StreamCommandsTest, BadArgumentsAndForeignDrivesAreRefused) {
+    EXPECT_EQ(RunQvTool("frames").status, 2);
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --bogus").status, 2);
+    EXPECT_EQ(RunQvTool("audio " + Image()).status, 2) << "--wav is required";
+    EXPECT_EQ(RunQvTool("audio " + Image() + " --wav x.wav --volume 101").status, 2);
+    EXPECT_EQ(RunQvTool("render " + Image() + " --frames 0 --size 10x10 --out x.bmp").status, 2);
+    EXPECT_EQ(RunQvTool("render " + Image() + " --frames 1 --size 10 --out x.bmp").status, 2);
 
     const std::string foreign = *s_dir / "foreign.img";
     std::ofstream(foreign) << std::string(1 << 20, 'x');
-    const KWProgramRun run = QvTool("frames " + foreign);
+    const KWProgramRun run = RunQvTool("frames " + foreign);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("holds no recorded stream"), std::string::npos) << run.output;
-    EXPECT_EQ(QvTool("frames " + (*s_dir / "missing.img")).status, 1);
+    EXPECT_EQ(RunQvTool("frames " + (*s_dir / "missing.img")).status, 1);
 }
