@@ -114,7 +114,7 @@ TEST(KWDeviceContext, PlanarAndLostSurfacesGetNoPainter) {
     EXPECT_TRUE(IsLockable(*rgb));
 }
 
-TEST(KWQtTextPainter, DrawsTextInTheColourAskedForInEveryRgbLayout) {
+TEST(KWDeviceContextQtPainter, DrawsTextInTheColourAskedForInEveryRgbLayout) {
     KWTestApplication();
     ScopedPainterFactory qt{KWQtTextPainterFactory()};
     struct Case {
