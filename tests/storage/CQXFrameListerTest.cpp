@@ -1,7 +1,7 @@
 #include "CQXFrameLister.h"
-#include "VideoTestPictures.h"
 #include "KWSha256.h"
 #include "MemoryStream.h"
+#include "VideoTestPictures.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "CQXFrameReader.h"
-#include "VideoTestPictures.h"
 #include "MemoryStream.h"
+#include "VideoTestPictures.h"
 
 #include <gtest/gtest.h>
 
