@@ -54,9 +54,7 @@ constexpr int kGroup = 16;
 constexpr int kHalf = kGroup / 2;
 
 // The chroma terms of eight pixels (16-bit lanes), each once for each pixel of its pair.
-struct Terms {
-    __m128i r, g, b;
-};
+using Terms = KWYuvToRgb::Terms8;
 
 // Colours of eight pixels in 16-bit lanes, each in 0..255.
 struct Colours {
@@ -143,9 +141,7 @@ void ConvertGroup(const Terms& low, const Terms& high, const std::uint8_t* luma,
 constexpr int kWideGroup = 32;
 constexpr int kWideHalf = kWideGroup / 2;
 
-struct WideTerms {
-    __m256i r, g, b;
-};
+using WideTerms = KWYuvToRgb::Terms16;
 
 struct WideColours {
     __m256i r, g, b;
