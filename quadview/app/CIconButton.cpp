@@ -82,8 +82,7 @@ void CIconButton::SetIcons(const QImage& first, int derivedSecond) {
     SetImages(ImageKind::Icon, first, DeriveImage(first, derivedSecond), {});
 }
 
-void CIconButton::SetBitmaps(const QImage& first, const QColor& transparent,
-                             const QImage& second) {
+void CIconButton::SetBitmaps(const QImage& first, const QColor& transparent, const QImage& second) {
     SetImages(ImageKind::Bitmap, first, second, transparent);
 }
 

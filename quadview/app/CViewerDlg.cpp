@@ -3,6 +3,7 @@
 #include "KWMessageBox.h"
 #include "KWVideoAreaWidget.h"
 #include "QXViewerTransport.h"
+#include "QXViewerVersion.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -12,11 +13,6 @@
 #include <algorithm>
 
 namespace {
-// The version strings of the program's string table.
-const char* const kVersionMajor = "3";
-const char* const kVersionMinor = "8";
-const char* const kVersionBuild = "0";
-
 const char* const kNoDeviceText = "No QX Stream Device Detected.\r\nViewer Function Disabled.";
 const char* const kNoDeviceCaption = "Notification";
 
@@ -72,7 +68,8 @@ CViewerDlg::~CViewerDlg() {
 }
 
 QString CViewerDlg::WindowTitle() {
-    return QString("PC Viewer - version %1.%2.%3").arg(kVersionMajor, kVersionMinor, kVersionBuild);
+    return QString("PC Viewer - version %1.%2.%3")
+        .arg(QXViewerVersion::kMajor, QXViewerVersion::kMinor, QXViewerVersion::kBuild);
 }
 
 void CViewerDlg::BuildControls() {

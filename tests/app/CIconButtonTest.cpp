@@ -258,8 +258,8 @@ TEST_F(CIconButtonTest, ADoubleClickCountsAsASecondPress) {
     for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease,
                             QEvent::MouseButtonDblClick, QEvent::MouseButtonRelease}) {
         const bool down = type != QEvent::MouseButtonRelease;
-        QMouseEvent event(type, QPointF(5, 5), m_button->mapToGlobal(QPointF(5, 5)),
-                          Qt::LeftButton, down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
+        QMouseEvent event(type, QPointF(5, 5), m_button->mapToGlobal(QPointF(5, 5)), Qt::LeftButton,
+                          down ? Qt::LeftButton : Qt::NoButton, Qt::NoModifier);
         QApplication::sendEvent(m_button, &event);
     }
     EXPECT_EQ(clicks, 2);
