@@ -1,6 +1,7 @@
 #include "CFolderSelectDlg.h"
 
 #include "CIconButton.h"
+#include "KWModalDialog.h"
 #include "QXDialogKit.h"
 
 #include <QDir>
@@ -58,6 +59,12 @@ CFolderSelectDlg::CFolderSelectDlg(const QString& caption, const QString& initia
     connect(m_tree, &QTreeWidget::currentItemChanged, this,
             [this] { m_ok->setEnabled(!GetPath().isEmpty()); });
     SelectPath(initialPath);
+}
+
+QString CFolderSelectDlg::Choose(QWidget* parent, const QString& caption,
+                                 const QString& initialPath) {
+    CFolderSelectDlg dialog(caption, initialPath, parent);
+    return KWRunModal(dialog) == QDialog::Accepted ? dialog.GetPath() : QString();
 }
 
 QStringList CFolderSelectDlg::MountedRoots() {

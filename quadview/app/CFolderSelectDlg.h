@@ -19,6 +19,9 @@ public:
     CFolderSelectDlg(const QString& caption, const QString& initialPath, QWidget* parent = nullptr,
                      const QStringList& roots = MountedRoots());
 
+    // Runs the dialog modally; the chosen folder, or an empty string when cancelled.
+    static QString Choose(QWidget* parent, const QString& caption, const QString& initialPath);
+
     // The mount points of the file systems that hold files (no kernel or device file systems),
     // "/" first, then by name.
     static QStringList MountedRoots();

@@ -10,6 +10,7 @@
 #include "CSearchTimeDlg.h"
 #include "CViewerAboutDlg.h"
 #include "KWLayoutCheck.h"
+#include "KWModalDialog.h"
 #include "KWProcessEventsUntil.h"
 #include "KWTempDir.h"
 #include "QXDialogKit.h"
@@ -129,6 +130,23 @@ TEST_F(CFolderSelectDlgTest, ShowsANetworkPathBelowItsOwnItem) {
     tree->setCurrentItem(tree->topLevelItem(1));
     EXPECT_EQ(dialog.GetPath(), "");
     EXPECT_FALSE(Find<CIconButton>(dialog, QXDialogKit::kIdOk)->isEnabled());
+}
+
+TEST_F(CFolderSelectDlgTest, ChoosingRunsThroughTheModalServiceAndCancelGivesNothing) {
+    QString shownPath;
+    KWModalHandler previous = KWSetModalHandler([&](QDialog& dialog) {
+        shownPath = static_cast<CFolderSelectDlg&>(dialog).GetPath();
+        Find<CIconButton>(dialog, QXDialogKit::kIdOk)->click();
+        return dialog.result();
+    });
+    EXPECT_EQ(CFolderSelectDlg::Choose(nullptr, "Stream Capturing", Root() + "/a"), Root() + "/a");
+    EXPECT_EQ(shownPath, Root() + "/a");
+    KWSetModalHandler([](QDialog& dialog) {
+        Find<CIconButton>(dialog, QXDialogKit::kIdCancel)->click();
+        return dialog.result();
+    });
+    EXPECT_EQ(CFolderSelectDlg::Choose(nullptr, "Stream Capturing", Root() + "/a"), "");
+    KWSetModalHandler(std::move(previous));
 }
 
 TEST(CFolderSelectDlg, OffersTheRootFileSystemFirst) {
