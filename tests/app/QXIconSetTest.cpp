@@ -132,9 +132,13 @@ int ChangedPixels(const QImage& a, const QImage& b, const QColor& background, in
     return changed;
 }
 
-std::string Name(const QColor& colour) { return colour.name().toStdString(); }
+std::string Name(const QColor& colour) {
+    return colour.name().toStdString();
+}
 
-int Area(const QImage& image) { return image.width() * image.height(); }
+int Area(const QImage& image) {
+    return image.width() * image.height();
+}
 } // namespace
 
 TEST(QXIconSet, EveryIconLoadsAtItsDocumentedSizeAndIsNotBlank) {
