@@ -164,9 +164,11 @@ CQXStreamJumps::EventList CQXStreamJumps::ShowEventList(const EventChooser& choo
     list.selected = choose(area, entries);
 
     const QXEventArea::Bytes dump = QXEventArea::Exchanged(area.data());
-    list.dumped = m_eventDumpFile.empty() || KWReplaceFile(m_eventDumpFile, dump.data(), dump.size());
+    list.dumped =
+        m_eventDumpFile.empty() || KWReplaceFile(m_eventDumpFile, dump.data(), dump.size());
     if (list.selected >= 0 && static_cast<std::size_t>(list.selected) < entries.size())
-        SetPlayMode(QXPlayMode::kOneForward, entries[static_cast<std::size_t>(list.selected)].packet);
+        SetPlayMode(QXPlayMode::kOneForward,
+                    entries[static_cast<std::size_t>(list.selected)].packet);
     return list;
 }
 

@@ -78,11 +78,12 @@ TEST(CQXStreamJumpsEvents, ATableFromIndexZeroToFourListsTheEntriesAt512And544) 
         EXPECT_EQ(offered.entries[i].packet, disk.result.events[i].packet);
     }
     EXPECT_EQ(offered.entries[1].line.substr(0, 11), "\u300C02\u300D   ");
-    EXPECT_EQ(offered.entries[1].lineGb2312.substr(0, 9), "\xA1\xB8" "02\xA1\xB9   ");
+    EXPECT_EQ(offered.entries[1].lineGb2312.substr(0, 9), "\xA1\xB8"
+                                                          "02\xA1\xB9   ");
     // The stream pauses while the list is up, then shows the chosen entry's place.
-    EXPECT_EQ(calls, (std::vector<PlayModeCall>{{QXPlayMode::kPause, QXPlayMode::kNoTarget},
-                                                {QXPlayMode::kOneForward,
-                                                 disk.result.events[1].packet}}));
+    EXPECT_EQ(calls,
+              (std::vector<PlayModeCall>{{QXPlayMode::kPause, QXPlayMode::kNoTarget},
+                                         {QXPlayMode::kOneForward, disk.result.events[1].packet}}));
 
     // The dump is the area with every byte pair exchanged.
     const std::string dump = Contents(disk.File(CQXStreamJumps::kEventDumpFileName));

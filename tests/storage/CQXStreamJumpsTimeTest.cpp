@@ -9,12 +9,9 @@
 
 namespace {
 QXTimestamp Minute(int year, int month, int day, int hour, int minute) {
-    return QXTimestamp{static_cast<std::uint8_t>(year - 2000),
-                       static_cast<std::uint8_t>(month),
-                       static_cast<std::uint8_t>(day),
-                       static_cast<std::uint8_t>(hour),
-                       static_cast<std::uint8_t>(minute),
-                       0};
+    return QXTimestamp{static_cast<std::uint8_t>(year - 2000), static_cast<std::uint8_t>(month),
+                       static_cast<std::uint8_t>(day),         static_cast<std::uint8_t>(hour),
+                       static_cast<std::uint8_t>(minute),      0};
 }
 
 // Searches every minute of the recording (but `skip`): each must be found at a packet from
@@ -32,8 +29,8 @@ void ExpectEveryMinuteFound(RecordedDisk& disk, const std::vector<QXTimestamp>& 
         ASSERT_EQ(search.result.outcome, CQXTimeSearch::Outcome::kFound);
         EXPECT_LT(search.result.steps, CQXTimeSearch::kStepsPerMinute) << "not a minute later";
         EXPECT_TRUE(disk.DataTimeFrom(search.result.packet).IsEqual(minute));
-        EXPECT_EQ(calls, (std::vector<PlayModeCall>{
-                             {QXPlayMode::kOneForward, search.result.packet}}));
+        EXPECT_EQ(calls,
+                  (std::vector<PlayModeCall>{{QXPlayMode::kOneForward, search.result.packet}}));
     }
     for (const auto& box : boxes.Boxes())
         EXPECT_NE(box.request.caption, "Error") << box.request.text;

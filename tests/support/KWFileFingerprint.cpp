@@ -27,6 +27,7 @@ KWFileFingerprint KWFingerprintOf(const std::string& path) {
     fingerprint.checksum = KWFileChecksum(path);
     struct stat info {};
     if (::stat(path.c_str(), &info) == 0)
-        fingerprint.modifiedNs = std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
+        fingerprint.modifiedNs =
+            std::int64_t{info.st_mtim.tv_sec} * 1000000000 + info.st_mtim.tv_nsec;
     return fingerprint;
 }

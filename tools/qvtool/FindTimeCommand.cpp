@@ -59,8 +59,8 @@ int RunFindTime(const std::vector<std::string>& arguments) {
     const bool found = search.result.outcome == CQXTimeSearch::Outcome::kFound;
     std::printf("{\"target\":%s,\"found\":%s,\"packet\":%s,\"steps\":%u,\"message\":%s}\n",
                 QvToolJson::String(target.Format()).c_str(), found ? "true" : "false",
-                found ? std::to_string(search.result.packet).c_str() : "null",
-                search.result.steps, QvToolJson::String(search.message).c_str());
+                found ? std::to_string(search.result.packet).c_str() : "null", search.result.steps,
+                QvToolJson::String(search.message).c_str());
     switch (search.result.outcome) {
     case CQXTimeSearch::Outcome::kFound:
         return QvToolCommand::kExitOk;
@@ -74,6 +74,6 @@ int RunFindTime(const std::vector<std::string>& arguments) {
 }
 
 const QvToolCommand::Registration kRegistration(
-    kName, {"find a recording time in IMAGE (or --drive PATH): --time \"YYYY-MM-DD HH:MM\"",
-            RunFindTime});
+    kName,
+    {"find a recording time in IMAGE (or --drive PATH): --time \"YYYY-MM-DD HH:MM\"", RunFindTime});
 } // namespace
