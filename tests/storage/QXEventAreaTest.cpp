@@ -33,6 +33,11 @@ TEST(QXEventArea, ListsEntriesFromFirstToEndIndex) {
     EXPECT_EQ(entries[1].packet, 77u);
     EXPECT_EQ(entries[0].line, "\u300C01\u300D   2006-12-27 15:30:05   ~   2007-01-02 03:04:59");
     EXPECT_EQ(entries[1].line.substr(0, 11), "\u300C02\u300D   ");
+    // The list box holds the brackets as their GB2312 bytes.
+    EXPECT_EQ(entries[0].lineGb2312, "\xA1\xB8"
+                                     "01\xA1\xB9   2006-12-27 15:30:05   ~   2007-01-02 03:04:59");
+    EXPECT_EQ(entries[1].number, 2);
+    EXPECT_EQ(entries[1].offset, 544u);
 }
 
 TEST(QXEventArea, SkipsUnusedEntriesInTheNumbering) {

@@ -1,9 +1,10 @@
 #include "KWTestImage.h"
 
+#include "KWFileFingerprint.h"
+
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <unistd.h>
-#include <vector>
 
 KWTestImage::KWTestImage(std::string path, std::uint64_t bytes) : m_path(std::move(path)) {
     const int fd = ::open(m_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
@@ -33,18 +34,5 @@ void KWTestImage::WriteDataPackets(std::uint64_t first, std::uint64_t count) con
 }
 
 std::uint64_t KWTestImage::Checksum() const {
-    const int fd = ::open(m_path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0)
-        return 0;
-    std::uint64_t hash = 1469598103934665603ull; // FNV-1a
-    std::vector<unsigned char> block(1 << 16);
-    ssize_t got;
-    std::uint64_t size = 0;
-    while ((got = ::read(fd, block.data(), block.size())) > 0) {
-        size += static_cast<std::uint64_t>(got);
-        for (ssize_t i = 0; i < got; ++i)
-            hash = (hash ^ block[i]) * 1099511628211ull;
-    }
-    ::close(fd);
-    return hash ^ size;
+    return KWFileChecksum(m_path);
 }

@@ -3,14 +3,14 @@
 #include <algorithm>
 
 std::array<std::uint8_t, DvrEventTable::kAreaBytes>
-DvrEventTable::Build(const std::vector<Event>& events) {
+DvrEventTable::Build(const std::vector<Event>& events, int firstIndex) {
     std::array<std::uint8_t, kAreaBytes> area{};
     const std::size_t count = std::min(events.size(), kMaxEvents);
-    // First and end index count 16-byte units; each entry takes two.
-    area[0] = 0;
-    area[2] = static_cast<std::uint8_t>(2 * count);
-    for (std::size_t i = 0; i < count; ++i) {
-        std::uint8_t* entry = area.data() + kEntriesOffset + i * kEntryBytes;
+    auto next = [](int index) { return index == kRingEndIndex ? 0 : index + kIndexStep; };
+    int index = firstIndex;
+    for (std::size_t i = 0; i < count; ++i, index = next(index)) {
+        std::uint8_t* entry =
+            area.data() + kEntriesOffset + static_cast<std::size_t>(index) * kIndexUnitBytes;
         const Event& e = events[i];
         entry[0] = 'R';
         entry[4] = e.start.minute;
@@ -31,5 +31,8 @@ DvrEventTable::Build(const std::vector<Event>& events) {
         entry[24] = e.end.year;
         entry[25] = e.end.month;
     }
+    // The indices are stored as signed bytes: an end index of 128 reads as -128.
+    area[0] = static_cast<std::uint8_t>(firstIndex);
+    area[2] = static_cast<std::uint8_t>(index);
     return area;
 }

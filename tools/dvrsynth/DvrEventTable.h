@@ -13,6 +13,10 @@ public:
     static constexpr std::size_t kEntriesOffset = 512;
     static constexpr std::size_t kEntryBytes = 32;
     static constexpr std::size_t kMaxEvents = 63;
+    // Entry indices count 16-byte units; the ring's entries lie at the even indices 0 to 128.
+    static constexpr std::size_t kIndexUnitBytes = 16;
+    static constexpr int kIndexStep = 2;
+    static constexpr int kRingEndIndex = 128;
 
     struct Event {
         QXTimestamp start;
@@ -20,6 +24,9 @@ public:
         std::uint32_t packet = 0;
     };
 
-    // Lays out the events from index 0 (at most kMaxEvents; later ones are left out).
-    static std::array<std::uint8_t, kAreaBytes> Build(const std::vector<Event>& events);
+    // Lays out the events in the ring from the even entry index `firstIndex` on, continuing at
+    // index 0 after the ring's end as a recorder that has gone round it does (at most
+    // kMaxEvents; later ones are left out).
+    static std::array<std::uint8_t, kAreaBytes> Build(const std::vector<Event>& events,
+                                                      int firstIndex = 0);
 };

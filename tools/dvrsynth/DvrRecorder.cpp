@@ -186,6 +186,11 @@ DvrRecorder::Result DvrRecorder::Record() {
             "channels, quantiser (1-15), key period, interval code or length out of range";
         return result;
     }
+    if (o.eventFirstIndex < 0 || o.eventFirstIndex > DvrEventTable::kRingEndIndex ||
+        o.eventFirstIndex % DvrEventTable::kIndexStep != 0) {
+        result.error = "the event table's first index must be even, 0-128";
+        return result;
+    }
     if (o.shape == Shape::Wrapped && o.diskBytes == 0) {
         result.error = "a wrapped recording needs a disk size smaller than the recording";
         return result;
@@ -345,7 +350,7 @@ DvrRecorder::Result DvrRecorder::Record() {
             TimestampAt(start, frames[begin].timeMs), TimestampAt(start, frames[end - 1].timeMs),
             static_cast<std::uint32_t>(first.index % slots)});
     }
-    const auto area = DvrEventTable::Build(result.events);
+    const auto area = DvrEventTable::Build(result.events, o.eventFirstIndex);
     if (!writer.WriteEventArea(area.data()) || !writer.Close()) {
         result.error = writer.Error();
         return result;

@@ -37,6 +37,7 @@ public:
         Shape shape = Shape::Fresh;
         std::uint64_t diskBytes = 0; // 0: just large enough for a fresh recording
         int events = 1;              // recording spans in the event table
+        int eventFirstIndex = 0;     // where they begin in the table's ring: even, 0-128
         std::vector<Damage> damage;
     };
 

@@ -25,6 +25,7 @@ const char* const kUsage =
     "  --disk-size SIZE    image size in bytes, or with K, M, G or T (default: just enough)\n"
     "  --wrapped           a circular recording that has wrapped round the disk\n"
     "  --events N          recording spans in the event table (default 1, at most 63)\n"
+    "  --event-first-index N  where the spans begin in the table's ring: even, 0-128\n"
     "  --damage KIND:N     invalid:PACKET, truncate:FRAME or oversize:FRAME (repeatable)\n"
     "  --truth DIR         write the source pictures, sound and frame list into DIR\n";
 
@@ -179,6 +180,11 @@ int main(int argc, char** argv) {
             if (!number(n) || n < 0 || n > static_cast<long long>(DvrEventTable::kMaxEvents))
                 return UsageError("--events takes 0-63");
             options.events = static_cast<int>(n);
+        } else if (a == "--event-first-index") {
+            if (!number(n) || n < 0 || n > DvrEventTable::kRingEndIndex ||
+                n % DvrEventTable::kIndexStep != 0)
+                return UsageError("--event-first-index takes an even index 0-128");
+            options.eventFirstIndex = static_cast<int>(n);
         } else if (a == "--damage") {
             DvrRecorder::Damage damage{};
             if (!value(text) || !ParseDamage(text, damage))

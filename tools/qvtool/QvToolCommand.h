@@ -24,4 +24,8 @@ struct Registration {
 
 // Prints "qvtool NAME: TEXT" to standard error and returns kExitUsage.
 int UsageError(const std::string& name, const std::string& text);
+
+// For commands that run a viewer engine and print what it tells the user themselves: its
+// message boxes print nothing and are answered with OK.
+void QuietMessageBoxes();
 } // namespace QvToolCommand

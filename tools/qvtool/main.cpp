@@ -1,5 +1,7 @@
 #include "QvToolCommand.h"
 
+#include "KWMessageBox.h"
+
 #include <cstdio>
 
 namespace QvToolCommand {
@@ -11,6 +13,10 @@ std::map<std::string, Entry>& Table() {
 int UsageError(const std::string& name, const std::string& text) {
     std::fprintf(stderr, "qvtool %s: %s\n", name.c_str(), text.c_str());
     return kExitUsage;
+}
+
+void QuietMessageBoxes() {
+    KWSetMessageBoxHandler([](const KWMessageBoxRequest&) { return KWMessageBoxAnswer::kOk; });
 }
 } // namespace QvToolCommand
 

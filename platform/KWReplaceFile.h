@@ -1,0 +1,9 @@
+#pragma once
+#include <cstddef>
+#include <string>
+
+// Makes `data` the whole content of the file at `path`, created or replaced: the bytes go into a
+// temporary file beside it, which is renamed over it only once everything is written, so the
+// file is replaced whole or left as it was. A failure removes the temporary file. True on
+// success.
+bool KWReplaceFile(const std::string& path, const void* data, std::size_t size);
