@@ -24,4 +24,8 @@ struct Registration {
 
 // Prints "qvtool NAME: TEXT" to standard error and returns kExitUsage.
 int UsageError(const std::string& name, const std::string& text);
+
+// A view size "WxH", each side 1 to kMaxViewSide.
+constexpr long kMaxViewSide = 4096;
+bool ParseViewSize(const std::string& text, long& width, long& height);
 } // namespace QvToolCommand

@@ -3,6 +3,7 @@
 #include "CQXStorageDeviceManager.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
+#include "QvToolJson.h"
 
 #include <cstdio>
 #include <string>
@@ -10,31 +11,14 @@
 namespace {
 const char* const kName = "scan";
 
-std::string JsonString(const std::string& text) {
-    std::string out = "\"";
-    for (const unsigned char c : text) {
-        if (c == '"' || c == '\\') {
-            out += '\\';
-            out += static_cast<char>(c);
-        } else if (c < 0x20) {
-            char escaped[8];
-            std::snprintf(escaped, sizeof escaped, "\\u%04x", c);
-            out += escaped;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 std::string DeviceJson(CQXStorageDevice& device, std::uint8_t index) {
     char numbers[256];
     std::snprintf(numbers, sizeof numbers, "{\"index\":%u,\"drive\":%u,\"path\":", index,
                   device.GetDriveNumber());
-    std::string json = numbers + JsonString(device.GetDrivePath());
+    std::string json = numbers + QvToolJson::String(device.GetDrivePath());
     std::snprintf(numbers, sizeof numbers, ",\"ide\":%s,\"media_type\":%u,\"media_type_name\":",
                   device.IsIdeDevice() ? "true" : "false", device.GetMediaType());
-    json += numbers + JsonString(device.GetMediaTypeName());
+    json += numbers + QvToolJson::String(device.GetMediaTypeName());
     std::snprintf(numbers, sizeof numbers,
                   ",\"sectors\":%llu,\"packets\":%u,\"formatted\":%s,\"stream_length\":%u}",
                   static_cast<unsigned long long>(device.GetSectorCount()), device.GetPacketCount(),
