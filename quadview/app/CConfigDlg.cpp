@@ -33,8 +33,8 @@ CConfigDlg::CConfigDlg(CConfigFileManager& config, QWidget* parent)
     for (std::uint32_t index = 0; index < config.GetEntryCount(); ++index)
         m_copies.push_back(*config.GetEntry(index));
 
-    m_directory = new QLineEdit(
-        QString::fromStdString(m_copies[CConfigFileManager::kMysDirectory].text));
+    m_directory =
+        new QLineEdit(QString::fromStdString(m_copies[CConfigFileManager::kMysDirectory].text));
     m_directory->setObjectName(QString::number(kIdMysDirectory));
     m_directory->setReadOnly(true);
     m_directory->setMinimumWidth(kDirectoryMinimumWidth);

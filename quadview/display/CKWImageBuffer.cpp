@@ -61,8 +61,8 @@ std::uint8_t* CKWImageBuffer::Row(std::int32_t y) const {
     return m_bitmap.get() + kInfoHeaderBytes + stored * m_rowBytes;
 }
 
-void CKWImageBuffer::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t red,
-                              std::uint8_t green, std::uint8_t blue) {
+void CKWImageBuffer::SetPixel(std::int32_t x, std::int32_t y, std::uint8_t red, std::uint8_t green,
+                              std::uint8_t blue) {
     if (x < 0 || y < 0 || x >= m_width || y >= m_height)
         return;
     std::uint8_t* pixel = Row(y) + 3 * static_cast<std::size_t>(x);
@@ -86,8 +86,8 @@ int CKWImageBuffer::WriteBmp(int file) const {
 int CKWImageBuffer::WriteJpeg(int file) const {
     const auto width = static_cast<std::size_t>(m_width);
     const std::size_t packedRow = 3 * width;
-    std::unique_ptr<std::uint8_t[]> rgb(new (std::nothrow)
-                                            std::uint8_t[packedRow * static_cast<std::size_t>(m_height)]);
+    std::unique_ptr<std::uint8_t[]> rgb(
+        new (std::nothrow) std::uint8_t[packedRow * static_cast<std::size_t>(m_height)]);
     int result = 0;
     if (m_bitmap && rgb) {
         // Top-down rows of red, green, blue.

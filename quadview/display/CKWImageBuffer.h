@@ -23,7 +23,9 @@ public:
     std::int32_t GetHeight() const { return m_height; }
     // ((24 x width + 31) >> 5) x 4
     std::uint32_t GetRowBytes() const { return m_rowBytes; }
-    std::uint32_t GetImageBytes() const { return m_rowBytes * static_cast<std::uint32_t>(m_height); }
+    std::uint32_t GetImageBytes() const {
+        return m_rowBytes * static_cast<std::uint32_t>(m_height);
+    }
     // The information header and the rows after it, as a BMP file holds them.
     const std::uint8_t* GetBitmap() const { return m_bitmap.get(); }
 

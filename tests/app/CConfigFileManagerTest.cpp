@@ -66,7 +66,8 @@ TEST(CConfigFileManager, ACountOfFiveIsRewrittenWithTheDefaults) {
     five[0] = 5;
     fs::create_directories(start / "config");
     std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(five.data()), static_cast<std::streamsize>(five.size()));
+        .write(reinterpret_cast<const char*>(five.data()),
+               static_cast<std::streamsize>(five.size()));
 
     CConfigFileManager config;
     EXPECT_EQ(config.GetEntry(CConfigFileManager::kMysDirectory)->text,

@@ -65,7 +65,8 @@ Bytes ReadBytes(const std::string& path) {
 void WriteBytes(const std::string& path, const Bytes& bytes) {
     fs::create_directories(fs::path(path).parent_path());
     std::ofstream out(path, std::ios::binary);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 class CKWConfigFileManagerTest : public ::testing::Test {

@@ -10,6 +10,7 @@
 #include "QvToolDrive.h"
 #include "QvToolJson.h"
 
+#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -83,10 +84,24 @@ private:
     KWMessageBoxHandler m_previous;
 };
 
-// The stream holds after the cycle, and every frame it delivered has been drawn.
-bool WaitUntilHeld(CQXStorageDeviceManager& manager, CQXScreenManager4& screen) {
+// Counts the pauses the reader reports: a step has ended when one more has come.
+class PauseCounter : public CKWObject {
+public:
+    KWResult OnListenerSend(std::uint32_t message, KWWParam wParam, KWLParam) override {
+        if (message == CQXStorageDeviceManager::kMessageModeChanged && wParam == QXPlayMode::kPause)
+            ++m_pauses;
+        return 0;
+    }
+    std::uint32_t Get() const { return m_pauses; }
+
+private:
+    std::atomic<std::uint32_t> m_pauses{0};
+};
+
+// Waits until the reader has paused `pauses` times and every frame it delivered is drawn.
+bool WaitUntilHeld(const PauseCounter& counter, std::uint32_t pauses, CQXScreenManager4& screen) {
     const std::uint32_t start = KWGetTickCount();
-    while (manager.GetPlayMode() != QXPlayMode::kPause || screen.GetQueuedFrameCount() != 0) {
+    while (counter.Get() < pauses || screen.GetQueuedFrameCount() != 0) {
         if (KWTicksSince(start, KWGetTickCount()) > kHoldTimeoutMs)
             return false;
         KWSleep(kPollMs);
@@ -103,9 +118,8 @@ int Fail(MessageLog& log, const std::string& text) {
 int RunSnapshot(const std::vector<std::string>& arguments) {
     std::string path;
     std::vector<std::string> rest;
-    if (int status =
-            QvToolDrive::SplitArguments(kName, arguments, {"--packet", "--dir", "--size"}, path,
-                                        rest))
+    if (int status = QvToolDrive::SplitArguments(kName, arguments, {"--packet", "--dir", "--size"},
+                                                 path, rest))
         return status;
     Options options;
     if (int status = ParseOptions(rest, options))
@@ -113,12 +127,13 @@ int RunSnapshot(const std::vector<std::string>& arguments) {
 
     const QvToolCaptionText captionText;
     MessageLog log;
-    // The view outlives the reader that draws into it.
+    // The view and the pause counter outlive the reader that reaches them.
     CQXOffscreenView view(static_cast<std::int32_t>(options.width),
                           static_cast<std::int32_t>(options.height));
     if (!view.Open())
         return Fail(log, "the view could not be created");
     CQXScreenManager4& screen = view.GetScreenManager();
+    PauseCounter pauses;
     QvToolDrive::Stream stream;
     if (int status = QvToolDrive::Open(kName, path, stream, &screen))
         return status;
@@ -127,21 +142,34 @@ int RunSnapshot(const std::vector<std::string>& arguments) {
         return Fail(log, "packet " + std::to_string(options.packet) +
                              " lies beyond the stream's last packet " +
                              std::to_string(stream.device->GetStreamLength()));
+    // Paused first, so that only the frames of the step count as drawn from the packet. A
+    // stream that pauses by itself at its end counts as paused too.
+    manager.AddListenerObject(&pauses);
     if (!manager.StartStreaming(0))
         return Fail(log, "the stream cannot be played");
-    manager.SetPlayMode(QXPlayMode::kOneForward, static_cast<std::uint32_t>(options.packet));
-    const bool held = WaitUntilHeld(manager, screen);
+    manager.SetPlayMode(QXPlayMode::kPause, QXPlayMode::kNoTarget);
+    bool held = WaitUntilHeld(pauses, 1, screen);
+    const std::uint32_t drawnBefore = screen.GetFramesTaken() - screen.GetDecodeFailures();
+    if (held) {
+        manager.SetPlayMode(QXPlayMode::kOneForward, static_cast<std::uint32_t>(options.packet));
+        held = WaitUntilHeld(pauses, 2, screen);
+    }
     manager.StopStreaming();
     manager.CloseAllDevices();
     if (!held)
         return Fail(log, "the stream did not hold at packet " + std::to_string(options.packet));
+    // Pictures are decoded from a key picture on; a cycle without one draws nothing.
+    if (screen.GetFramesTaken() - screen.GetDecodeFailures() == drawnBefore)
+        return Fail(log, "no picture could be drawn from packet " + std::to_string(options.packet) +
+                             ": its channel cycle holds no key picture to start from");
 
     // The capture directory is made relative to the current directory, like the viewer's.
     std::error_code error;
     const std::string directory = std::filesystem::absolute(options.directory, error).string();
     const int captured =
-        !error && (options.bmp ? screen.CaptureFrame(directory)
-                               : screen.Capture(directory, CQXDirectDrawSurface7Capture::kImageJpeg));
+        !error &&
+        (options.bmp ? screen.CaptureFrame(directory)
+                     : screen.Capture(directory, CQXDirectDrawSurface7Capture::kImageJpeg));
     if (!captured)
         return Fail(log, "no picture was saved in " + options.directory);
     const QXTimestamp time = screen.GetDateTime();
@@ -155,8 +183,9 @@ int RunSnapshot(const std::vector<std::string>& arguments) {
     return QvToolCommand::kExitOk;
 }
 
-const QvToolCommand::Registration kRegistration(
-    kName, {"save the view of one channel cycle from packet P as the viewer's JPEG capture "
-            "(--dir DIR, --bmp for the frame without caption)",
-            RunSnapshot});
+const QvToolCommand::Registration
+    kRegistration(kName,
+                  {"save the view of one channel cycle from packet P as the viewer's JPEG capture "
+                   "(--dir DIR, --bmp for the frame without caption)",
+                   RunSnapshot});
 } // namespace
