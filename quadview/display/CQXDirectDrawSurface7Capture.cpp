@@ -86,8 +86,6 @@ int CQXDirectDrawSurface7Capture::Capture(int file, const std::string& fileName,
         ReportFatalError(m_className, kNoFileMessage);
         return 0;
     }
-    int result = 0;
-    CKWImageBuffer image;
     if (m_surface && m_primary && m_primary->GetSurface()) {
         const auto width = static_cast<std::int32_t>(m_width);
         const std::int32_t viewHeight = static_cast<std::int32_t>(m_height) - kCaptionHeight;
@@ -98,9 +96,11 @@ int CQXDirectDrawSurface7Capture::Capture(int file, const std::string& fileName,
         std::lock_guard lock(m_viewMutex);
         m_surface->Blit(&target, *m_primary->GetSurface(), &view);
     }
+    int result = 0;
     if (!IsRgbFormat(m_format)) {
         ReportFatalError(m_className, kColorModeMessage);
     } else {
+        CKWImageBuffer image;
         if (captioned)
             DrawCaption(fileName);
         if (ReadCanvas(image))

@@ -100,7 +100,7 @@ TEST(CKWImageBuffer, HoldsBottomUpRowsPaddedToFourBytes) {
     image.SetPixel(0, -1, 9, 9, 9);
     const Bytes bitmap(image.GetBitmap(), image.GetBitmap() + 40 + 24);
     const Bytes header = {40, 0, 0, 0, 3, 0, 0, 0, 2, 0, 0, 0, 1, 0, 24, 0, 0, 0, 0, 0,
-                          24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0};
+                          24, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,  0, 0, 0, 0, 0};
     EXPECT_EQ(Bytes(bitmap.begin(), bitmap.begin() + 40), header);
     // The bottom row (y = 1) comes first; pixels are blue, green, red.
     const Bytes rows = {0, 0, 0, 0, 0, 0, 6, 5, 4, 0, 0, 0, 3, 2, 1, 0, 0, 0, 0, 0, 0, 0, 0, 0};

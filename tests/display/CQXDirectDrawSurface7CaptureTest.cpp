@@ -1,5 +1,5 @@
-#include "CKWDirectDrawSurface7Primary.h"
 #include "CQXDirectDrawSurface7Capture.h"
+#include "CKWDirectDrawSurface7Primary.h"
 #include "KWDisplayDriverOverride.h"
 #include "KWDisplaySurface.h"
 #include "KWDisplayWindow.h"
@@ -128,7 +128,7 @@ TEST_F(CQXDirectDrawSurface7CaptureTest, EachCanvasFormatKeepsRedAndBlueApart) {
 TEST_F(CQXDirectDrawSurface7CaptureTest, CaptionedCaptureHasTheViewBelowAGreyCaption) {
     Make();
     ASSERT_EQ(m_capture->CaptureToFile(NewFile("view.bmp"), "20050307140902.bmp",
-                                      CQXDirectDrawSurface7Capture::kImageBmp),
+                                       CQXDirectDrawSurface7Capture::kImageBmp),
               1);
     const QImage image = Read("view.bmp");
     ASSERT_EQ(image.size(), QSize(kWidth, kHeight + 20));
@@ -145,27 +145,6 @@ TEST_F(CQXDirectDrawSurface7CaptureTest, CaptionedCaptureHasTheViewBelowAGreyCap
             ASSERT_TRUE(qGreen(image.pixel(x, y)) >= r && r <= 0x80 + 8)
                 << "grey 0x808080 on black at " << x << "," << y;
         }
-}
-
-TEST_F(CQXDirectDrawSurface7CaptureTest, JpegFormatWritesAJpegAndTheFrameCaptureStaysBmp) {
-    Make();
-    ASSERT_EQ(m_capture->CaptureToFile(NewFile("view.jpg"), "view.jpg",
-                                      CQXDirectDrawSurface7Capture::kImageJpeg),
-              1);
-    EXPECT_EQ(Read("view.jpg").size(), QSize(kWidth, kHeight + 20));
-    EXPECT_EQ(QImage(QString::fromStdString(m_dir / "view.jpg"), "JPG").isNull(), false);
-    ASSERT_EQ(m_capture->CaptureFrameToFile(NewFile("frame.jpg")), 1);
-    EXPECT_FALSE(QImage(QString::fromStdString(m_dir / "frame.jpg"), "BMP").isNull());
-}
-
-TEST_F(CQXDirectDrawSurface7CaptureTest, NoFileIsReportedAsANullFileHandle) {
-    Make();
-    EXPECT_EQ(m_capture->CaptureToFile(-1, "x.jpg", CQXDirectDrawSurface7Capture::kImageJpeg), 0);
-    ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_EQ(m_boxes.Boxes()[0].request.caption, "Fatal Error");
-    EXPECT_EQ(m_boxes.Boxes()[0].request.text,
-              "Fatal Error Occurred\r\nClass:\tCQXDirectDrawSurface7Capture\r\nMessage:\tNULL File "
-              "Handle");
 }
 
 TEST_F(CQXDirectDrawSurface7CaptureTest, ACanvasWithoutRgbFormatIsAnIncompatibleColorMode) {

@@ -75,7 +75,8 @@ TEST_F(CQXScreenManager4CaptureTest, TheSameFrameTwiceGivesThePlainNameThenCount
     ASSERT_EQ(m_manager.Capture(m_directory, 0), 1);
     EXPECT_EQ(Files(), (std::vector<std::string>{"20050307140902.bmp", "20050307140902.jpg",
                                                  "20050307140902[01].jpg"}));
-    EXPECT_FALSE(QImage(QString::fromStdString(m_directory + "/20050307140902.bmp"), "BMP").isNull());
+    EXPECT_FALSE(
+        QImage(QString::fromStdString(m_directory + "/20050307140902.bmp"), "BMP").isNull());
 }
 
 TEST_F(CQXScreenManager4CaptureTest, A640By480ViewGivesA640By500JpegWithTheCaptionOnTop) {
@@ -122,9 +123,9 @@ TEST_F(CQXScreenManager4CaptureTest, AFullDiskFailsAndLeavesNoFile) {
         EXPECT_EQ(m_manager.Capture(m_directory, kJpeg), 0);
         EXPECT_EQ(m_manager.CaptureFrame(m_directory), 0);
     }
-    EXPECT_EQ(Captions(), (std::vector<std::string>{"JPEG Fatal Error", "JPEG Capture Error",
-                                                    "Screen Capture Error",
-                                                    "Screen Capture Error"}));
+    EXPECT_EQ(Captions(),
+              (std::vector<std::string>{"JPEG Fatal Error", "JPEG Capture Error",
+                                        "Screen Capture Error", "Screen Capture Error"}));
     EXPECT_EQ(m_boxes.Boxes()[1].request.text, "JPEG File Write Error");
     EXPECT_EQ(LastText(), kFailedText);
     EXPECT_TRUE(fs::is_directory(m_directory));

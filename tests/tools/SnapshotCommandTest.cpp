@@ -169,7 +169,8 @@ TEST_F(SnapshotCommandTest, BadArgumentsAreRefused) {
     EXPECT_EQ(RunQvTool("snapshot " + Image() + " --packet 0 --dir " + dir + " --size 0x9").status,
               2);
     EXPECT_EQ(RunQvTool("snapshot " + Image() + " --packet x --dir " + dir).status, 2);
-    const KWProgramRun beyond = RunQvTool("snapshot " + Image() + " --packet 99999999 --dir " + dir);
+    const KWProgramRun beyond =
+        RunQvTool("snapshot " + Image() + " --packet 99999999 --dir " + dir);
     EXPECT_EQ(beyond.status, 1);
     EXPECT_NE(beyond.output.find("lies beyond the stream's last packet"), std::string::npos)
         << beyond.output;
