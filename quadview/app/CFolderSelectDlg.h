@@ -28,11 +28,13 @@ public:
 
     // The full path of the selected folder; empty when nothing is selected.
     QString GetPath() const;
+    // Opens the tree down to `path` one level at a time, as far as its folders exist, and
+    // selects the deepest one reached.
+    void SelectPath(const QString& path);
 
 private:
     QTreeWidgetItem* AddFolder(QTreeWidgetItem* parent, const QString& label, const QString& path);
     void ListSubfolders(QTreeWidgetItem* item);
-    void SelectPath(const QString& path);
     QTreeWidgetItem* NetworkItem(const QString& path);
 
     QTreeWidget* m_tree = nullptr;

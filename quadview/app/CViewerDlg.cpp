@@ -1,6 +1,8 @@
 #include "CViewerDlg.h"
 
+#include "CConfigDlg.h"
 #include "KWMessageBox.h"
+#include "KWModalDialog.h"
 #include "KWVideoAreaWidget.h"
 #include "QXViewerTransport.h"
 #include "QXViewerVersion.h"
@@ -152,6 +154,11 @@ void CViewerDlg::Refresh() {
         return;
     m_shownDeviceMode = mode;
     m_viewerStatus->setText(QXViewerTransport::StatusText(mode));
+}
+
+void CViewerDlg::ChangeConfiguration() {
+    CConfigDlg dialog(m_config, this);
+    KWRunModal(dialog);
 }
 
 bool CViewerDlg::eventFilter(QObject* watched, QEvent* event) {

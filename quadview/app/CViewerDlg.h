@@ -1,4 +1,5 @@
 #pragma once
+#include "CConfigFileManager.h"
 #include "CKWWaveManager.h"
 #include "CQXScreenManager4.h"
 #include "CQXStorageDeviceManager.h"
@@ -17,8 +18,9 @@ class QLabel;
 class QTimer;
 
 // The viewer's main window. It owns the long-lived engines (created in this order, destroyed in
-// reverse): the screen manager showing the four channels in the video area, the wave manager,
-// and the device manager that finds the DVR disks among the drives and plays the first one.
+// reverse): the configuration (loaded from the start directory, saved when the window goes),
+// the screen manager showing the four channels in the video area, the wave manager, and the
+// device manager that finds the DVR disks among the drives and plays the first one.
 // Keys are handled before any control sees them.
 class CViewerDlg : public QDialog {
     Q_OBJECT
@@ -58,6 +60,10 @@ public:
     CQXScreenManager4& GetScreenManager() { return m_screenManager; }
     CKWWaveManager& GetWaveManager() { return m_waveManager; }
     CQXStorageDeviceManager& GetDeviceManager() { return m_deviceManager; }
+    CConfigFileManager& GetConfiguration() { return m_config; }
+
+    // The configuration command: the settings dialog, modal.
+    void ChangeConfiguration();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -91,6 +97,7 @@ private:
 
     // Listens to the engines; declared first so that it outlives them.
     KWQtWindowTarget m_target;
+    CConfigFileManager m_config;
     std::atomic<std::uint8_t> m_displayRequest{0};
     CQXScreenManager4 m_screenManager;
     CKWWaveManager m_waveManager;

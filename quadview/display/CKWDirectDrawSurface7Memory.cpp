@@ -38,3 +38,12 @@ int CKWDirectDrawSurface7Memory::CreateSurface(std::uint32_t width, std::uint32_
     CKWDirectDrawSurface7::Release();
     return 0;
 }
+
+int CKWDirectDrawSurface7Memory::LockSurface(KWLockedSurface& locked) {
+    if (!m_surface)
+        return 0;
+    KWDisplayResult result = m_surface->Lock(locked, true);
+    if (result == KWDisplayResult::kLost && m_surface->Restore() == KWDisplayResult::kOk)
+        result = m_surface->Lock(locked, true);
+    return result == KWDisplayResult::kOk ? 1 : 0;
+}

@@ -43,13 +43,6 @@ CQXDirectDrawSurface7Conversion::~CQXDirectDrawSurface7Conversion() {
         scratch.bytes.reset();
 }
 
-int CQXDirectDrawSurface7Conversion::LockForWriting(KWLockedSurface& locked) {
-    KWDisplayResult result = m_surface->Lock(locked, true);
-    if (result == KWDisplayResult::kLost && m_surface->Restore() == KWDisplayResult::kOk)
-        result = m_surface->Lock(locked, true);
-    return result == KWDisplayResult::kOk ? 1 : 0;
-}
-
 int CQXDirectDrawSurface7Conversion::Decode(const CQXVideoFrame* frame) {
     const std::uint8_t* const* planes = m_decoder.Decode(frame);
     if (!planes)
@@ -67,7 +60,7 @@ int CQXDirectDrawSurface7Conversion::Decode(const CQXVideoFrame* frame) {
             return 0;
     }
     KWLockedSurface locked;
-    if (!LockForWriting(locked))
+    if (!LockSurface(locked))
         return 0;
     const QXPixelConversion::Picture picture{planes[CQXVideoDecoder::kY],
                                              planes[CQXVideoDecoder::kU],

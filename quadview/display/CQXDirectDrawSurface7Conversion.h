@@ -5,7 +5,6 @@
 #include <atomic>
 
 class CQXVideoFrame;
-struct KWLockedSurface;
 
 // An off-screen surface that shows one channel's video: it owns that channel's decoder and
 // holds the last decoded picture in its own pixel format.
@@ -30,8 +29,6 @@ public:
     std::string GetDescription() const override;
 
 private:
-    int LockForWriting(KWLockedSurface& locked);
-
     CQXVideoDecoder m_decoder;
     std::atomic<bool> m_hasPicture{false};
 };

@@ -1,26 +1,12 @@
 #include "CQXOffscreenView.h"
 
+#include "CKWImageBuffer.h"
 #include "CQXVideoFrame.h"
 #include "KWTick.h"
 
-#include <cstdio>
-#include <memory>
+#include <fcntl.h>
+#include <unistd.h>
 #include <vector>
-
-namespace {
-constexpr std::uint32_t kFileHeaderBytes = 14;
-constexpr std::uint32_t kInfoHeaderBytes = 40;
-
-void Put16(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    out.push_back(static_cast<std::uint8_t>(value));
-    out.push_back(static_cast<std::uint8_t>(value >> 8));
-}
-
-void Put32(std::vector<std::uint8_t>& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
-} // namespace
 
 CQXOffscreenView::CQXOffscreenView(std::int32_t width, std::int32_t height)
     : m_window(width, height) {}
@@ -45,45 +31,25 @@ int CQXOffscreenView::Show(CQXVideoFrame& frame) {
 }
 
 int CQXOffscreenView::WriteBmp(const std::string& path) const {
-    std::vector<std::uint8_t> file;
+    CKWImageBuffer image;
     {
         auto lock = m_window.LockFrameBuffer();
         const KWPixelBuffer& buffer = m_window.GetFrameBuffer();
-        if (buffer.IsEmpty())
+        if (buffer.IsEmpty() || !image.Create(buffer.GetWidth(), buffer.GetHeight()))
             return 0;
-        const auto width = static_cast<std::uint32_t>(buffer.GetWidth());
-        const auto height = static_cast<std::uint32_t>(buffer.GetHeight());
-        const std::uint32_t rowBytes = ((24 * width + 31) >> 5) * 4;
-        const std::uint32_t imageBytes = rowBytes * height;
-        file.reserve(kFileHeaderBytes + kInfoHeaderBytes + imageBytes);
-        file.push_back('B');
-        file.push_back('M');
-        Put32(file, kFileHeaderBytes + kInfoHeaderBytes + imageBytes);
-        Put32(file, 0);
-        Put32(file, kFileHeaderBytes + kInfoHeaderBytes);
-        Put32(file, kInfoHeaderBytes);
-        Put32(file, width);
-        Put32(file, height);
-        Put16(file, 1);
-        Put16(file, 24);
-        for (int field = 0; field < 6; ++field)
-            Put32(file, field == 1 ? imageBytes : 0);
-        std::vector<std::uint32_t> row(width);
-        for (std::uint32_t y = height; y-- > 0;) {
-            buffer.ReadRow(static_cast<std::int32_t>(y), 0, static_cast<std::int32_t>(width),
-                           row.data());
-            for (std::uint32_t rgb : row) {
-                file.push_back(static_cast<std::uint8_t>(rgb));
-                file.push_back(static_cast<std::uint8_t>(rgb >> 8));
-                file.push_back(static_cast<std::uint8_t>(rgb >> 16));
+        std::vector<std::uint32_t> row(static_cast<std::size_t>(buffer.GetWidth()));
+        for (std::int32_t y = 0; y < buffer.GetHeight(); ++y) {
+            buffer.ReadRow(y, 0, buffer.GetWidth(), row.data());
+            for (std::int32_t x = 0; x < buffer.GetWidth(); ++x) {
+                const std::uint32_t rgb = row[static_cast<std::size_t>(x)];
+                image.SetPixel(x, y, static_cast<std::uint8_t>(rgb >> 16),
+                               static_cast<std::uint8_t>(rgb >> 8), static_cast<std::uint8_t>(rgb));
             }
-            file.resize(file.size() + rowBytes - 3 * width, 0);
         }
     }
-    std::unique_ptr<std::FILE, int (*)(std::FILE*)> out(std::fopen(path.c_str(), "wb"),
-                                                        &std::fclose);
-    if (!out)
+    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    if (file < 0)
         return 0;
-    const bool written = std::fwrite(file.data(), 1, file.size(), out.get()) == file.size();
-    return std::fclose(out.release()) == 0 && written ? 1 : 0;
+    const int written = image.WriteBmp(file);
+    return close(file) == 0 ? written : 0;
 }

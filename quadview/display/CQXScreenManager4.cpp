@@ -3,8 +3,15 @@
 #include "CQXVideoFrame.h"
 #include "KWDisplayWindow.h"
 #include "KWErrorReport.h"
+#include "KWMessageBox.h"
+#include "KWPrepareDirectory.h"
 #include "KWTick.h"
 #include "QXChannelSet.h"
+#include "QXNumberedFile.h"
+
+#include <cerrno>
+#include <filesystem>
+#include <unistd.h>
 
 namespace {
 const char* const kPrimaryFailure = "Primary Surface Creation Fail";
@@ -21,6 +28,15 @@ constexpr std::int32_t kStopTimeoutMs = 50;
 constexpr std::uint8_t kChannelBits = 0x0F;
 constexpr std::uint8_t kRequestCompositeBit = 0x80;
 constexpr int kQuadCaptionChannels = 3;
+
+const char* const kCaptureDoneCaption = "Screen Capture Message";
+const char* const kCaptureDoneText = "Screen Capturing Completed\r\n\r\nFile Name:\t";
+const char* const kCaptureFailedCaption = "Screen Capture Error";
+const char* const kCaptureFailedText = "Screen Capturing Failed\r\n"
+                                       "An error occurred while \r\n"
+                                       "capturing the screen.";
+const char* const kJpegExtension = ".jpg";
+const char* const kBmpExtension = ".bmp";
 
 const KWRect kCaptionUpper{0, 0, 640, 20};
 const KWRect kCaptionLower{0, 20, 640, 40};
@@ -80,7 +96,8 @@ int CQXScreenManager4::Create(KWDisplayWindow* videoWindow, KWWindowHandle owner
     if (!m_blank.Create(m_primary, kBlankWidth, kBlankHeight, CKWDirectDrawSurface7::kFormatRGB565))
         failure = kConversionFailure;
     else if (!m_capture.Create(m_primary, m_primary.GetViewWidth(),
-                               m_primary.GetViewHeight() + QXScreenLayout::kBarHeight,
+                               m_primary.GetViewHeight() +
+                                   CQXDirectDrawSurface7Capture::kCaptionHeight,
                                CKWDirectDrawSurface7::kFormatRGB565))
         failure = kCaptureFailure;
     for (auto& video : m_video) {
@@ -342,6 +359,85 @@ void CQXScreenManager4::SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle o
 void CQXScreenManager4::ClearPictures() {
     for (auto& video : m_video)
         video.ClearPicture();
+}
+
+std::size_t CQXScreenManager4::GetQueuedFrameCount() {
+    std::lock_guard lock(m_queueMutex);
+    return m_queue.size();
+}
+
+int CQXScreenManager4::Capture(const std::string& directory, int format) {
+    return CaptureNamed(directory, format, true);
+}
+
+int CQXScreenManager4::CaptureFrame(const std::string& directory) {
+    return CaptureNamed(directory, CQXDirectDrawSurface7Capture::kImageBmp, false);
+}
+
+// A directory that cannot be made, a file that cannot be created and a capture already running
+// are failures the user is told of like any other. With all 99 names of the time taken the
+// capture runs without a file, which reports it.
+int CQXScreenManager4::CaptureNamed(const std::string& directory, int format, bool captioned) {
+    const bool jpeg = captioned && format == CQXDirectDrawSurface7Capture::kImageJpeg;
+    const QXTimestamp time = GetDateTime();
+    std::error_code error;
+    const std::string current = std::filesystem::current_path(error).string();
+    std::string path;
+    std::string name;
+    int result = 0;
+    std::unique_lock capturing(m_captureMutex, std::try_to_lock);
+    if (capturing.owns_lock() && PrepareDirectory(current, directory)) {
+        const int file =
+            QXNumberedFile::Create(directory, time, jpeg ? kJpegExtension : kBmpExtension, path);
+        if (file >= 0 || errno == EEXIST) {
+            name = path.substr(path.rfind('/') + 1);
+            result = CaptureView(file, name, format, captioned);
+            if (!result && file >= 0)
+                unlink(path.c_str());
+        }
+    }
+    if (capturing.owns_lock())
+        capturing.unlock();
+    if (!result) {
+        KWMessageBox(kCaptureFailedText, kCaptureFailedCaption, KWMessageBoxFlags::kOk);
+        return 0;
+    }
+    m_lastCapturePath = path;
+    KWMessageBox(kCaptureDoneText + name + "\r\nDirectory:\t" + directory, kCaptureDoneCaption,
+                 KWMessageBoxFlags::kOk);
+    return 1;
+}
+
+int CQXScreenManager4::CaptureFrameToFile(int file) {
+    std::lock_guard capturing(m_captureMutex);
+    return CaptureView(file, std::string(), CQXDirectDrawSurface7Capture::kImageBmp, false);
+}
+
+// Called with m_captureMutex held.
+int CQXScreenManager4::CaptureView(int file, const std::string& fileName, int format,
+                                   bool captioned) {
+    {
+        std::lock_guard lock(m_drawMutex);
+        FitCaptureToView();
+    }
+    return captioned ? m_capture.CaptureToFile(file, fileName, format)
+                     : m_capture.CaptureFrameToFile(file);
+}
+
+// Called with m_drawMutex held. The canvas follows the video window when its size changed
+// since the surfaces were made; a canvas that cannot be made again is reported by the capture.
+void CQXScreenManager4::FitCaptureToView() {
+    if (!m_videoWindow || !m_primary.GetSurface())
+        return;
+    const KWSize client = m_videoWindow->GetClientSize();
+    const auto width = static_cast<std::uint32_t>(client.width);
+    const auto height =
+        static_cast<std::uint32_t>(client.height + CQXDirectDrawSurface7Capture::kCaptionHeight);
+    if (client.width <= 0 || client.height <= 0 ||
+        (m_capture.GetWidth() == width && m_capture.GetHeight() == height))
+        return;
+    static_cast<void>(
+        m_capture.Create(m_primary, width, height, CKWDirectDrawSurface7::kFormatRGB565));
 }
 
 QXTimestamp CQXScreenManager4::GetDateTime() const {

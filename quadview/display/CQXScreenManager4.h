@@ -14,6 +14,7 @@
 #include <atomic>
 #include <deque>
 #include <mutex>
+#include <string>
 
 class CQXVideoFrame;
 class KWDisplayWindow;
@@ -52,6 +53,22 @@ public:
     // Forget every channel's picture (working mode change).
     void ClearPictures();
 
+    // Saves what the view shows into `directory` (made when missing) under the name of the last
+    // shown frame's time (QXNumberedFile): format 1 a JPEG, anything else a BMP, with a caption
+    // line above the view. Says how it went in a "Screen Capture Message" or "Screen Capture
+    // Error" box; a file that could not be completed is removed. Runs on the thread that
+    // creates and destroys the screen manager; one capture at a time. 1/0.
+    int Capture(const std::string& directory, int format);
+    // The same without the caption, always BMP: the frame picture as exports take it.
+    int CaptureFrame(const std::string& directory);
+    // The uncaptioned BMP into an open file, which is closed; for an export on its own thread,
+    // where it waits for a capture that is running.
+    int CaptureFrameToFile(int file);
+    // The file the last successful capture wrote; empty before one.
+    std::string GetLastCapturePath() const { return m_lastCapturePath; }
+    // Frames submitted and not yet drawn and released.
+    std::size_t GetQueuedFrameCount();
+
     std::uint8_t GetRecordedChannels() const { return m_recordedChannels; }
     std::uint8_t GetDisplayMask() const override { return m_displayMask; }
     QXTimestamp GetDateTime() const;
@@ -85,6 +102,9 @@ private:
     void ReleaseAll();
     void ReleaseQueuedFrames();
     int FailCreate(const char* message);
+    int CaptureNamed(const std::string& directory, int format, bool captioned);
+    int CaptureView(int file, const std::string& fileName, int format, bool captioned);
+    void FitCaptureToView();
     std::uint8_t ReadDisplayRequest() const;
 
     KWDisplayWindow* m_videoWindow = nullptr;
@@ -99,11 +119,15 @@ private:
     mutable std::mutex m_drawMutex;
     CKWDirectDrawSurface7Primary m_primary;
     CKWDirectDrawSurface7Memory m_blank;
-    CQXDirectDrawSurface7Capture m_capture;
+    CQXDirectDrawSurface7Capture m_capture{m_drawMutex};
     std::array<CQXDirectDrawSurface7Conversion, kVideoSurfaces> m_video;
     std::array<CQXDirectDrawSurface7Information, kVideoSurfaces> m_information;
     QXScreenLayout m_layout;
     QXTimestamp m_dateTime;
+
+    // Held by a capture while it uses the capture surface.
+    std::mutex m_captureMutex;
+    std::string m_lastCapturePath;
 
     std::atomic<std::uint32_t> m_framesTaken{0};
     std::atomic<std::uint32_t> m_decodeFailures{0};

@@ -5,9 +5,8 @@
 #include "KWErrorReport.h"
 #include "KWPrepareDirectory.h"
 #include "KWTick.h"
+#include "QXNumberedFile.h"
 
-#include <cstdio>
-#include <fcntl.h>
 #include <filesystem>
 #include <sys/uio.h>
 #include <unistd.h>
@@ -212,20 +211,11 @@ int CQXMysRecorder::WriteRecord(CQXMysFrame& buffer) {
 
 int CQXMysRecorder::OpenNextFile(const QXTimestamp& timestamp) {
     m_header = QXMysFileHeader{};
-    char stem[32];
-    std::snprintf(stem, sizeof stem, "/2%03d%02d%02d%02d%02d%02d", timestamp.year, timestamp.month,
-                  timestamp.day, timestamp.hour, timestamp.minute, timestamp.second);
-    for (int n = 0; n <= kLastNameSuffix && m_file < 0; ++n) {
-        char suffix[8] = "";
-        if (n >= 1)
-            std::snprintf(suffix, sizeof suffix, "[%02d]", n);
-        const std::string name = m_directory + stem + suffix + ".mys";
-        // An existing file is never overwritten: its name is passed over.
-        m_file = open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-        if (m_file >= 0) {
-            std::lock_guard lock(m_nameMutex);
-            m_fileName = name;
-        }
+    std::string name;
+    m_file = QXNumberedFile::Create(m_directory, timestamp, ".mys", name);
+    if (m_file >= 0) {
+        std::lock_guard lock(m_nameMutex);
+        m_fileName = name;
     }
     if (m_file < 0)
         return 0;

@@ -25,8 +25,6 @@ public:
     static constexpr std::uint32_t kMessageError = 0x1401;
     static constexpr std::uint32_t kRecordBuffers = 32;
     static constexpr std::uint32_t kFileSizeLimit = 700u * 1048576u;
-    // Names "...[01]" up to "...[98]" are tried after the plain one.
-    static constexpr int kLastNameSuffix = 98;
     static constexpr std::uint32_t kWaitTimeoutMs = 1;
     static constexpr std::int32_t kCloseTimeoutMs = 200;
     static constexpr std::uint32_t kStandardNone = 2;

@@ -1,13 +1,20 @@
 #include "CViewerDlg.h"
+
+#include "CConfigDlg.h"
+#include "CFolderSelectDlg.h"
+#include "CIconButton.h"
 #include "DvrRecorder.h"
 #include "KWMessageBoxRecorder.h"
+#include "KWModalDialog.h"
 #include "KWProcessEventsUntil.h"
 #include "KWRunProgram.h"
+#include "KWScopedCurrentDirectory.h"
 #include "KWScopedWavOutput.h"
 #include "KWTempDir.h"
 #include "KWTestImage.h"
 #include "KWVideoAreaWidget.h"
 #include "KWWavReader.h"
+#include "QXDialogKit.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -15,7 +22,10 @@
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
+#include <QPushButton>
+
 #include <csignal>
+#include <filesystem>
 #include <functional>
 
 using namespace QXPlayMode;
@@ -96,6 +106,8 @@ protected:
     static inline KWTempDir* s_diskDir = nullptr;
     static inline DvrRecorder::Result* s_disk = nullptr;
     KWTempDir m_dir;
+    // The viewer keeps its configuration below the directory it starts in.
+    KWScopedCurrentDirectory m_start{m_dir.Path()};
     const std::string m_disk = *s_diskDir / "disk.img";
     const std::string m_sound = m_dir / "sound.wav";
     KWScopedWavOutput m_output{m_sound};
@@ -140,6 +152,34 @@ TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
     EXPECT_EQ(Device().GetPlayMode(), kNone);
     Press(Qt::Key_Right); // no stream for the transport keys
     EXPECT_EQ(Device().GetPlayMode(), kNone);
+}
+
+TEST_F(CViewerDlgTest, KeepsItsSettingsInTheStartDirectoryAndEditsThemInTheDialog) {
+    OpenPlaying();
+    const std::string file = m_dir / "config/QXPCViewer4.cfg";
+    EXPECT_TRUE(std::filesystem::exists(file));
+    CConfigFileManager& config = m_window->GetConfiguration();
+    EXPECT_EQ(config.GetEntry(CConfigFileManager::kMysDirectory)->text, m_dir / "Capture_MYS/");
+
+    std::filesystem::create_directories(m_dir / "mys");
+    const KWModalHandler previousModal = KWSetModalHandler([this](QDialog& dialog) {
+        if (auto* folders = dynamic_cast<CFolderSelectDlg*>(&dialog)) {
+            folders->SelectPath(QString::fromStdString(m_dir / "mys"));
+            QXDialogKit::Find<CIconButton>(dialog, QXDialogKit::kIdOk)->click();
+            return dialog.result();
+        }
+        EXPECT_EQ(dialog.windowTitle(), "Setting");
+        dialog.findChild<QPushButton*>(QString::number(CConfigDlg::kIdChange))->click();
+        QXDialogKit::Find<CIconButton>(dialog, QXDialogKit::kIdOk)->click();
+        return dialog.result();
+    });
+    m_window->ChangeConfiguration();
+    KWSetModalHandler(previousModal);
+    EXPECT_EQ(config.GetEntry(CConfigFileManager::kMysDirectory)->text, m_dir / "mys");
+
+    m_window.reset();
+    CConfigFileManager reloaded;
+    EXPECT_EQ(reloaded.GetEntry(CConfigFileManager::kMysDirectory)->text, m_dir / "mys");
 }
 
 // The paced modes only: the faster ones cross a test disk in moments (their whole cycles are
@@ -265,7 +305,8 @@ TEST_F(CViewerDlgTest, InterruptAndTerminationCloseTheProgram) {
     for (int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         const std::string sound = m_dir / ("program" + std::to_string(signal) + ".wav");
-        KWProgram program("exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" + m_disk +
+        KWProgram program("cd '" + m_dir.Path().string() +
+                          "' && exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" + m_disk +
                           "' QUADVIEW_AUDIO_OUT='" + sound + "' " + KWBuiltProgram("quadview"));
         ASSERT_TRUE(program.IsStarted());
         // Playing: a second of sound has been written.

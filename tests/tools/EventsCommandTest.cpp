@@ -50,8 +50,8 @@ struct EventDisk {
             std::snprintf(byte, sizeof byte, "%02x", static_cast<unsigned char>(c));
             hex += byte;
         }
-        return "{\"number\":" + std::to_string(number) + ",\"line\":\"\u300C" + digits +
-               "\u300D" + rest + "\",\"line_gb2312_hex\":\"" + hex +
+        return "{\"number\":" + std::to_string(number) + ",\"line\":\"\u300C" + digits + "\u300D" +
+               rest + "\",\"line_gb2312_hex\":\"" + hex +
                "\",\"packet\":" + std::to_string(e.packet) +
                ",\"offset\":" + std::to_string(offset) + "}";
     }

@@ -42,11 +42,12 @@ TEST_F(FindTimeCommandTest, AFoundTimeGivesItsPacketAndTheConfirmationShown) {
     for (const auto& [time, pm] : std::vector<std::pair<std::string, std::string>>{
              {"21:59", "09:59"}, {"22:00", "10:00"}, {"22:01", "10:01"}}) {
         SCOPED_TRACE(time);
-        const KWProgramRun run = RunQvTool("find-time " + Image() + " --time '2026-03-14 " + time +
-                                           "'");
+        const KWProgramRun run =
+            RunQvTool("find-time " + Image() + " --time '2026-03-14 " + time + "'");
         ASSERT_EQ(run.status, 0) << run.output;
-        EXPECT_EQ(run.output.rfind("{\"target\":\"2026/03/14 " + time + "\",\"found\":true,"
-                                   "\"packet\":",
+        EXPECT_EQ(run.output.rfind("{\"target\":\"2026/03/14 " + time +
+                                       "\",\"found\":true,"
+                                       "\"packet\":",
                                    0),
                   0u)
             << run.output;

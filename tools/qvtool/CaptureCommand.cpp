@@ -5,6 +5,7 @@
 #include "QXPlayMode.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
+#include "QvToolJson.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -96,12 +97,12 @@ int RunCapture(const std::vector<std::string>& arguments) {
     manager.StopStreaming();
     manager.CloseAllDevices();
 
-    std::string json = "{\"dir\":\"" + directory + "\",\"files\":[";
+    std::string json = "{\"dir\":" + QvToolJson::String(directory) + ",\"files\":[";
     bool first = true;
     for (const std::string& file : MysFiles(directory)) {
         if (before.count(file))
             continue;
-        json += (first ? "\"" : ",\"") + file + "\"";
+        json += (first ? "" : ",") + QvToolJson::String(file);
         first = false;
     }
     std::printf("%s]}\n", json.c_str());

@@ -28,4 +28,8 @@ int UsageError(const std::string& name, const std::string& text);
 // For commands that run a viewer engine and print what it tells the user themselves: its
 // message boxes print nothing and are answered with OK.
 void QuietMessageBoxes();
+
+// A view size "WxH", each side 1 to kMaxViewSide.
+constexpr long kMaxViewSide = 4096;
+bool ParseViewSize(const std::string& text, long& width, long& height);
 } // namespace QvToolCommand

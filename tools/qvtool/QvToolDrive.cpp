@@ -14,10 +14,10 @@ void QvToolDrive::WaitUntilIdle(CQXStorageDeviceManager& manager) {
         KWSleep(kBusyPollMs);
 }
 
-int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::string>& arguments,
-                            const std::set<std::string>& valueOptions, Stream& stream,
-                            std::vector<std::string>& rest, CQXMysFileManager* mysFileManager) {
-    std::string path;
+int QvToolDrive::SplitArguments(const std::string& command,
+                                const std::vector<std::string>& arguments,
+                                const std::set<std::string>& valueOptions, std::string& path,
+                                std::vector<std::string>& rest) {
     for (std::size_t i = 0; i < arguments.size(); ++i) {
         const std::string& a = arguments[i];
         const bool takesValue = a == "--drive" || valueOptions.count(a) != 0;
@@ -35,9 +35,13 @@ int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::s
     }
     if (path.empty())
         return QvToolCommand::UsageError(command, "no drive given (an image file or --drive PATH)");
+    return QvToolCommand::kExitOk;
+}
 
+int QvToolDrive::Open(const std::string& command, const std::string& path, Stream& stream,
+                      CQXVideoSink* screenManager, CQXMysFileManager* mysFileManager) {
     stream.manager = std::make_unique<CQXStorageDeviceManager>(KWDriveList{path});
-    stream.manager->OpenAllDevices(nullptr, nullptr, mysFileManager);
+    stream.manager->OpenAllDevices(screenManager, nullptr, mysFileManager);
     WaitUntilIdle(*stream.manager);
     if (stream.manager->GetDeviceCount() == 0) {
         std::fprintf(stderr, "qvtool %s: cannot open %s for reading\n", command.c_str(),
@@ -51,4 +55,13 @@ int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::s
     }
     stream.device = stream.manager->GetDevice(stream.manager->GetFormattedDevice(0));
     return QvToolCommand::kExitOk;
+}
+
+int QvToolDrive::OpenStream(const std::string& command, const std::vector<std::string>& arguments,
+                            const std::set<std::string>& valueOptions, Stream& stream,
+                            std::vector<std::string>& rest, CQXMysFileManager* mysFileManager) {
+    std::string path;
+    if (int status = SplitArguments(command, arguments, valueOptions, path, rest))
+        return status;
+    return Open(command, path, stream, nullptr, mysFileManager);
 }

@@ -19,8 +19,18 @@ struct Stream {
 
 // Takes the drive from the arguments - the plain argument, or "--drive PATH" - and leaves the
 // command's own options, with the values of those named in `valueOptions`, in `rest`. Returns
-// kExitOk with the stream opened, or an exit status after printing what went wrong.
-// A MYS file manager, when given, receives the frames of playback (stream capture).
+// kExitOk with `path` set, or the usage status after printing what went wrong.
+int SplitArguments(const std::string& command, const std::vector<std::string>& arguments,
+                   const std::set<std::string>& valueOptions, std::string& path,
+                   std::vector<std::string>& rest);
+
+// Opens the drive and its recorded stream. Returns kExitOk, or an exit status after printing
+// what went wrong. The managers, when given, receive the frames of playback: a screen manager
+// shows them, a MYS file manager captures them.
+int Open(const std::string& command, const std::string& path, Stream& stream,
+         CQXVideoSink* screenManager = nullptr, CQXMysFileManager* mysFileManager = nullptr);
+
+// SplitArguments and Open in one.
 int OpenStream(const std::string& command, const std::vector<std::string>& arguments,
                const std::set<std::string>& valueOptions, Stream& stream,
                std::vector<std::string>& rest, CQXMysFileManager* mysFileManager = nullptr);

@@ -2,11 +2,10 @@
 // a view of a given size and writes the composed view as a 24-bit BMP file.
 #include "CQXFrameReader.h"
 #include "CQXOffscreenView.h"
-#include "KWQtTextPainter.h"
+#include "QvToolCaptionText.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
-
-#include <QGuiApplication>
+#include "QvToolJson.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -32,12 +31,9 @@ int RunRender(const std::vector<std::string>& arguments) {
     std::string out;
     for (std::size_t i = 0; i < rest.size(); i += 2) {
         const std::string& value = i + 1 < rest.size() ? rest[i + 1] : std::string();
-        const std::size_t x = value.find('x');
         if (rest[i] == "--frames" && ParseCount(value, frames))
             continue;
-        if (rest[i] == "--size" && x != std::string::npos &&
-            ParseCount(value.substr(0, x), width) && ParseCount(value.substr(x + 1), height) &&
-            width <= 4096 && height <= 4096)
+        if (rest[i] == "--size" && QvToolCommand::ParseViewSize(value, width, height))
             continue;
         if (rest[i] == "--out" && !value.empty()) {
             out = value;
@@ -48,14 +44,7 @@ int RunRender(const std::vector<std::string>& arguments) {
     if (frames == 0 || width == 0 || out.empty())
         return QvToolCommand::UsageError(kName, kUsage);
 
-    // Caption text is drawn with QtGui; without a display the offscreen platform serves.
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    int argc = 1;
-    char program[] = "qvtool";
-    char* argv[] = {program, nullptr};
-    QGuiApplication application(argc, argv);
-    KWInstallQtTextPainter();
+    const QvToolCaptionText captionText;
 
     CQXOffscreenView view(static_cast<std::int32_t>(width), static_cast<std::int32_t>(height));
     if (!view.Open()) {
@@ -81,8 +70,8 @@ int RunRender(const std::vector<std::string>& arguments) {
         std::fprintf(stderr, "qvtool render: cannot write %s\n", out.c_str());
         return QvToolCommand::kExitFailure;
     }
-    std::printf("{\"out\":\"%s\",\"frames\":%ld,\"width\":%ld,\"height\":%ld}\n", out.c_str(),
-                shown, width, height);
+    std::printf("{\"out\":%s,\"frames\":%ld,\"width\":%ld,\"height\":%ld}\n",
+                QvToolJson::String(out).c_str(), shown, width, height);
     stream.manager->CloseAllDevices();
     return QvToolCommand::kExitOk;
 }

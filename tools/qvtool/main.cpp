@@ -3,6 +3,7 @@
 #include "KWMessageBox.h"
 
 #include <cstdio>
+#include <cstdlib>
 
 namespace QvToolCommand {
 std::map<std::string, Entry>& Table() {
@@ -17,6 +18,17 @@ int UsageError(const std::string& name, const std::string& text) {
 
 void QuietMessageBoxes() {
     KWSetMessageBoxHandler([](const KWMessageBoxRequest&) { return KWMessageBoxAnswer::kOk; });
+}
+
+bool ParseViewSize(const std::string& text, long& width, long& height) {
+    auto side = [](const std::string& digits, long& value) {
+        char* end = nullptr;
+        value = std::strtol(digits.c_str(), &end, 10);
+        return !digits.empty() && *end == '\0' && value > 0 && value <= kMaxViewSide;
+    };
+    const std::size_t x = text.find('x');
+    return x != std::string::npos && side(text.substr(0, x), width) &&
+           side(text.substr(x + 1), height);
 }
 } // namespace QvToolCommand
 
