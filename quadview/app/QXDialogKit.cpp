@@ -5,6 +5,7 @@
 
 #include <QComboBox>
 #include <QDialog>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QShortcut>
 
@@ -13,9 +14,34 @@ namespace {
 constexpr int kButtonMinWidth = 88;
 constexpr int kButtonMinHeight = 28;
 
+// Shows the button's icon in grey while the button is disabled.
+class GreyWhileDisabled : public QObject {
+public:
+    GreyWhileDisabled(CIconButton& button, int icon)
+        : QObject(&button), m_icon(QXIconSet::Image(icon)),
+          m_grey(CIconButton::DeriveImage(m_icon, CIconButton::kGreyImage)) {
+        button.installEventFilter(this);
+        Show(button);
+    }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::EnabledChange) {
+            Show(static_cast<CIconButton&>(*watched));
+        }
+        return false;
+    }
+
+private:
+    void Show(CIconButton& button) const { button.SetIcons(button.isEnabled() ? m_icon : m_grey); }
+
+    QImage m_icon;
+    QImage m_grey;
+};
+
 CIconButton* DialogButton(QDialog& dialog, int id, int icon, const QString& text) {
     auto* button = Named(new CIconButton(&dialog), id);
-    button->SetIcons(icon);
+    new GreyWhileDisabled(*button, icon);
     button->setText(text);
     button->SetFlat(false);
     button->setMinimumSize(kButtonMinWidth, kButtonMinHeight);

@@ -256,3 +256,16 @@ TEST(KWLayoutCheck, FindsOverlappingControlsAndCutTexts) {
     (new QLabel("x", &outside))->setGeometry(90, 10, 40, 20);
     EXPECT_FALSE(KWIsLaidOutCleanly(outside));
 }
+
+TEST(QXDialogKit, ADisabledOkButtonShowsItsIconInGrey) {
+    QDialog dialog;
+    CIconButton* ok = QXDialogKit::OkButton(dialog);
+    const QImage colour = ok->Image(0).toImage();
+    ok->setEnabled(false);
+    const QImage grey = ok->Image(0).toImage();
+    const QPoint centre(grey.width() / 2, grey.height() / 2);
+    EXPECT_EQ(qRed(grey.pixel(centre)), qGreen(grey.pixel(centre)));
+    EXPECT_NE(colour.pixel(centre), grey.pixel(centre));
+    ok->setEnabled(true);
+    EXPECT_EQ(ok->Image(0).toImage(), colour);
+}
