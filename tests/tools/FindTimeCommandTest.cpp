@@ -1,19 +1,19 @@
 // qvtool find-time run as a program on a synthetic disk with sound: found, missing, refused, and
 // the drive left as it was.
-#include "DvrRecorder.h"
+#include "DvrSuiteDisk.h"
 #include "KWFileFingerprint.h"
 #include "KWTempDir.h"
 #include "RunQvTool.h"
 
 #include <gtest/gtest.h>
 
+#include <memory>
+
 namespace {
 class FindTimeCommandTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_dir = new KWTempDir;
         DvrRecorder::Options options;
-        options.output = Image();
         options.seconds = 150;
         options.channels = {0, 1};
         options.intervalCode = 29;
@@ -21,22 +21,16 @@ protected:
         options.motion = false;
         options.start.tm_year = 126, options.start.tm_mon = 2, options.start.tm_mday = 14;
         options.start.tm_hour = 21, options.start.tm_min = 59, options.start.tm_sec = 15;
-        s_result = new DvrRecorder::Result(DvrRecorder(options).Record());
+        s_disk = std::make_unique<DvrSuiteDisk>(options);
     }
-    static void TearDownTestSuite() {
-        delete s_result;
-        delete s_dir;
-    }
-    static std::string Image() { return *s_dir / "disk.img"; }
-    static KWTempDir* s_dir;
-    static DvrRecorder::Result* s_result;
+    static void TearDownTestSuite() { s_disk.reset(); }
+    static std::string Image() { return s_disk->Image(); }
+    static inline std::unique_ptr<DvrSuiteDisk> s_disk;
 };
-KWTempDir* FindTimeCommandTest::s_dir = nullptr;
-DvrRecorder::Result* FindTimeCommandTest::s_result = nullptr;
 } // namespace
 
 TEST_F(FindTimeCommandTest, AFoundTimeGivesItsPacketAndTheConfirmationShown) {
-    ASSERT_TRUE(s_result->ok) << s_result->error;
+    ASSERT_TRUE(s_disk->Result().ok) << s_disk->Result().error;
     const KWFileFingerprint before = KWFingerprintOf(Image());
     // Each minute the recording holds, and how the viewer shows it on the 12-hour clock.
     for (const auto& [time, pm] : std::vector<std::pair<std::string, std::string>>{
@@ -62,7 +56,7 @@ TEST_F(FindTimeCommandTest, AFoundTimeGivesItsPacketAndTheConfirmationShown) {
 }
 
 TEST_F(FindTimeCommandTest, AMissingTimeExitsWithOneAfter150Steps) {
-    ASSERT_TRUE(s_result->ok) << s_result->error;
+    ASSERT_TRUE(s_disk->Result().ok) << s_disk->Result().error;
     const KWProgramRun run = RunQvTool("find-time " + Image() + " --time '2026-03-15 21:59'");
     EXPECT_EQ(run.status, 1);
     EXPECT_EQ(run.output, "{\"target\":\"2026/03/15 21:59\",\"found\":false,\"packet\":null,"
@@ -71,14 +65,14 @@ TEST_F(FindTimeCommandTest, AMissingTimeExitsWithOneAfter150Steps) {
 }
 
 TEST_F(FindTimeCommandTest, BadArgumentsAndUnreadableDrivesExitWithTwo) {
-    ASSERT_TRUE(s_result->ok) << s_result->error;
+    ASSERT_TRUE(s_disk->Result().ok) << s_disk->Result().error;
     for (const std::string& arguments :
          {"find-time " + Image(), "find-time " + Image() + " --time '2026-03-14 24:00'",
           "find-time " + Image() + " --time '2026-02-30'",
           "find-time " + Image() + " --time '1999-03-14 10:00'",
           "find-time " + Image() + " --time '2026-03-14 10:00 extra'",
           "find-time " + Image() + " --time '2026-03-14 10:00' --verbose",
-          "find-time " + (*s_dir / "missing.img") + " --time '2026-03-14 10:00'"}) {
+          "find-time " + (s_disk->Dir() / "missing.img") + " --time '2026-03-14 10:00'"}) {
         SCOPED_TRACE(arguments);
         const KWProgramRun run = RunQvTool(arguments);
         EXPECT_EQ(run.status, 2);

@@ -1,6 +1,6 @@
 // qvtool snapshot runs as a program on a synthetic disk of four channels: it holds one channel
 // cycle from a packet and saves it as the viewer's capture does.
-#include "DvrRecorder.h"
+#include "DvrSuiteDisk.h"
 #include "KWTempDir.h"
 #include "RunQvTool.h"
 
@@ -9,6 +9,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <memory>
 
 namespace fs = std::filesystem;
 
@@ -16,44 +17,41 @@ namespace {
 class SnapshotCommandTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_dir = new KWTempDir;
         DvrRecorder::Options options;
-        options.output = *s_dir / "disk.img";
         options.seconds = 4;
         options.start.tm_year = 126, options.start.tm_mon = 0, options.start.tm_mday = 2;
         options.start.tm_hour = 13, options.start.tm_min = 45;
-        s_result = new DvrRecorder::Result(DvrRecorder(options).Record());
+        s_disk = std::make_unique<DvrSuiteDisk>(options);
     }
-    static void TearDownTestSuite() {
-        delete s_result;
-        delete s_dir;
-    }
-    void SetUp() override { ASSERT_TRUE(s_result->ok) << s_result->error; }
+    static void TearDownTestSuite() { s_disk.reset(); }
+    void SetUp() override { ASSERT_TRUE(s_disk->Result().ok) << s_disk->Result().error; }
 
-    static std::string Image() { return *s_dir / "disk.img"; }
+    static std::string Image() { return s_disk->Image(); }
     // A packet in the second half from which the next frame is a key picture: the one in which
     // the frame before it ends. Pictures are decoded from a key picture on.
     static std::uint64_t KeyPacket() {
-        for (std::size_t n = s_result->frames.size() / 2; n < s_result->frames.size(); ++n)
-            if (s_result->frames[n].key)
-                return s_result->frames[n - 1].packet;
+        for (std::size_t n = s_disk->Result().frames.size() / 2; n < s_disk->Result().frames.size();
+             ++n)
+            if (s_disk->Result().frames[n].key)
+                return s_disk->Result().frames[n - 1].packet;
         return 0;
     }
     // A packet in the second half from which the next cycle holds no key picture.
     static std::uint64_t NonKeyPacket() {
-        for (std::size_t n = s_result->frames.size() / 2; n + 8 < s_result->frames.size(); ++n) {
+        for (std::size_t n = s_disk->Result().frames.size() / 2;
+             n + 8 < s_disk->Result().frames.size(); ++n) {
             bool key = false;
             for (std::size_t k = n; k < n + 8; ++k)
-                key = key || s_result->frames[k].key;
+                key = key || s_disk->Result().frames[k].key;
             if (!key)
-                return s_result->frames[n - 1].packet;
+                return s_disk->Result().frames[n - 1].packet;
         }
         return 0;
     }
     // The times of the frames the step from `packet` may end on.
     static std::vector<std::string> TimesAfter(std::uint64_t packet) {
         std::vector<std::string> times;
-        for (const auto& frame : s_result->frames) {
+        for (const auto& frame : s_disk->Result().frames) {
             if (frame.packet < packet || times.size() == 8)
                 continue;
             const QXTimestamp& t = frame.timestamp;
@@ -77,11 +75,8 @@ protected:
     }
 
     KWTempDir m_out;
-    static KWTempDir* s_dir;
-    static DvrRecorder::Result* s_result;
+    static inline std::unique_ptr<DvrSuiteDisk> s_disk;
 };
-KWTempDir* SnapshotCommandTest::s_dir = nullptr;
-DvrRecorder::Result* SnapshotCommandTest::s_result = nullptr;
 } // namespace
 
 TEST_F(SnapshotCommandTest, SavesTheHeldCycleAsTheViewersJpegNamedAfterItsTime) {

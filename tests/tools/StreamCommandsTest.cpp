@@ -1,7 +1,7 @@
 // qvtool's stream commands run as programs on a synthetic disk: frames lists what the recorder
 // wrote, audio writes the sound, render draws the view, and all of them refuse bad arguments.
 #include "CKWWaveManager.h"
-#include "DvrRecorder.h"
+#include "DvrSuiteDisk.h"
 #include "KWTempDir.h"
 #include "KWWavReader.h"
 #include "RunQvTool.h"
@@ -10,42 +10,35 @@
 #include <gtest/gtest.h>
 
 #include <fstream>
+#include <memory>
 #include <sstream>
 
 namespace {
 class StreamCommandsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        s_dir = new KWTempDir;
         DvrRecorder::Options options;
-        options.output = *s_dir / "disk.img";
         options.seconds = 2;
         options.channels = {0, 2};
         options.start.tm_year = 126, options.start.tm_mon = 0, options.start.tm_mday = 2;
-        s_result = new DvrRecorder::Result(DvrRecorder(options).Record());
+        s_disk = std::make_unique<DvrSuiteDisk>(options);
     }
-    static void TearDownTestSuite() {
-        delete s_result;
-        delete s_dir;
-    }
-    static std::string Image() { return *s_dir / "disk.img"; }
-    static KWTempDir* s_dir;
-    static DvrRecorder::Result* s_result;
+    static void TearDownTestSuite() { s_disk.reset(); }
+    static std::string Image() { return s_disk->Image(); }
+    static inline std::unique_ptr<DvrSuiteDisk> s_disk;
 };
-KWTempDir* StreamCommandsTest::s_dir = nullptr;
-DvrRecorder::Result* StreamCommandsTest::s_result = nullptr;
 } // namespace
 
 TEST_F(StreamCommandsTest, FramesListsEveryFrameDecoded) {
-    ASSERT_TRUE(s_result->ok);
+    ASSERT_TRUE(s_disk->Result().ok);
     const KWProgramRun run = RunQvTool("frames " + Image());
     ASSERT_EQ(run.status, 0) << run.output;
     std::istringstream lines(run.output);
     std::string line;
     std::size_t n = 0;
     while (std::getline(lines, line)) {
-        ASSERT_LT(n, s_result->frames.size());
-        const auto& truth = s_result->frames[n];
+        ASSERT_LT(n, s_disk->Result().frames.size());
+        const auto& truth = s_disk->Result().frames[n];
         EXPECT_EQ(line.rfind("{\"n\":" + std::to_string(n) +
                                  ",\"packet\":" + std::to_string(truth.packet) + ",\"channel\":" +
                                  std::to_string(truth.channel) + ",\"channel_set\":10,",
@@ -57,34 +50,34 @@ TEST_F(StreamCommandsTest, FramesListsEveryFrameDecoded) {
             << line;
         ++n;
     }
-    EXPECT_EQ(n, s_result->frames.size());
+    EXPECT_EQ(n, s_disk->Result().frames.size());
     // The same walk through --drive gives the same lines.
     EXPECT_EQ(RunQvTool("frames --drive " + Image()).output, run.output);
 }
 
 TEST_F(StreamCommandsTest, AudioWritesTheSourceToneAtTheChosenVolume) {
-    const std::string wav = *s_dir / "sound.wav";
+    const std::string wav = s_disk->Dir() / "sound.wav";
     const KWProgramRun run = RunQvTool("audio " + Image() + " --wav " + wav + " --volume 25");
     ASSERT_EQ(run.status, 0) << run.output;
-    const std::size_t audioPackets = s_result->sound.size() / 4000;
+    const std::size_t audioPackets = s_disk->Result().sound.size() / 4000;
     EXPECT_NE(run.output.find("\"audio_packets\":" + std::to_string(audioPackets)),
               std::string::npos)
         << run.output;
     const KWWavContents contents = KWReadWavFile(wav);
     ASSERT_TRUE(contents.valid);
     EXPECT_EQ(contents.samplesPerSecond, 8000u);
-    ASSERT_EQ(contents.samples.size(), s_result->sound.size());
+    ASSERT_EQ(contents.samples.size(), s_disk->Result().sound.size());
     // Volume 25 is gain 2; the widest companding gap (176) allows 88 either way before it.
     const double gain = 25 / CKWWaveManager::kPositionsPerGain;
     int worst = 0;
     for (std::size_t i = 0; i < contents.samples.size(); ++i)
-        worst = std::max(
-            worst, std::abs(contents.samples[i] - static_cast<int>(gain * s_result->sound[i])));
+        worst = std::max(worst, std::abs(contents.samples[i] -
+                                         static_cast<int>(gain * s_disk->Result().sound[i])));
     EXPECT_LE(worst, gain * 88 + 1);
 }
 
 TEST_F(StreamCommandsTest, RenderDrawsTheChannelsIntoABitmap) {
-    const std::string bmp = *s_dir / "view.bmp";
+    const std::string bmp = s_disk->Dir() / "view.bmp";
     const KWProgramRun run =
         RunQvTool("render " + Image() + " --frames 6 --size 608x450 --out " + bmp);
     ASSERT_EQ(run.status, 0) << run.output;
@@ -98,7 +91,7 @@ TEST_F(StreamCommandsTest, RenderDrawsTheChannelsIntoABitmap) {
 }
 
 TEST_F(StreamCommandsTest, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
-    const std::string folder = *s_dir / "capture";
+    const std::string folder = s_disk->Dir() / "capture";
     const KWProgramRun run = RunQvTool("capture " + Image() + " --dir " + folder + " --seconds 30");
     ASSERT_EQ(run.status, 0) << run.output;
     const std::size_t quote = run.output.find("\"files\":[\"");
@@ -132,10 +125,10 @@ TEST_F(StreamCommandsTest, BadArgumentsAndForeignDrivesAreRefused) {
     EXPECT_EQ(RunQvTool("render " + Image() + " --frames 0 --size 10x10 --out x.bmp").status, 2);
     EXPECT_EQ(RunQvTool("render " + Image() + " --frames 1 --size 10 --out x.bmp").status, 2);
 
-    const std::string foreign = *s_dir / "foreign.img";
+    const std::string foreign = s_disk->Dir() / "foreign.img";
     std::ofstream(foreign) << std::string(1 << 20, 'x');
     const KWProgramRun run = RunQvTool("frames " + foreign);
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("holds no recorded stream"), std::string::npos) << run.output;
-    EXPECT_EQ(RunQvTool("frames " + (*s_dir / "missing.img")).status, 1);
+    EXPECT_EQ(RunQvTool("frames " + (s_disk->Dir() / "missing.img")).status, 1);
 }
