@@ -205,8 +205,7 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, Forward64ShowsEveryFrameWithoutWaiti
     EXPECT_GE(CountOf(m_target, CQXStorageDeviceManager::kMessageAudioSkipped), audioPackets);
 }
 
-TEST_F(CQXStorageDeviceManagerPlaybackTest,
-       Rewind64GoesBack268FrameStartsPerCycleAndStopsAtPacket0) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, Rewind64ShowsEverySixtyFourthCycleAndStopsAtPacket0) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 820 * 0.033);
     options.padFrames = true;
     Open(options);
@@ -221,10 +220,11 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest,
     m_manager->SetPlayMode(kRewind64, kNoTarget);
     ASSERT_TRUE(
         WaitForModeChanges({kPlay, kPause, kOneForward, kPause, kRewind64, kOneForward, kPause}));
-    // A cycle start skips back 67 cycles of four frames (the frame shown last included), the
-    // other frames step back one; packet 0 turns the mode into one cycle from the start.
-    EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{790, 791, 792, 793, 526, 525, 524, 523, 256,
-                                                        255, 254, 253, 0, 1, 2, 3}));
+    // Each cycle shown, latest frame first, lies 64 cycles of four frames before the one shown
+    // last; packet 0 turns the mode into one cycle from the start.
+    EXPECT_EQ(ShownIndices(),
+              (std::vector<std::size_t>{790, 791, 792, 793, 537, 536, 535, 534, 281, 280,
+                                        279, 278, 25,  24,  23,  22,  0,   1,   2,   3}));
     EXPECT_EQ(m_manager->GetPosition(0), StartPacket(4) + 1);
 }
 
@@ -239,7 +239,10 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, ReverseReachingPacket0ShowsTheFirstC
     m_manager->SetPlayMode(kReverse, kNoTarget);
     ASSERT_TRUE(
         WaitForModeChanges({kPlay, kPause, kOneForward, kPause, kReverse, kOneForward, kPause}));
-    EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{9, 10, 11, 12, 5, 4, 3, 2, 0, 1, 2, 3}));
+    // Every frame before the cycle on screen, latest first, down to the first; then the first
+    // cycle again from packet 0.
+    EXPECT_EQ(ShownIndices(),
+              (std::vector<std::size_t>{9, 10, 11, 12, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 1, 2, 3}));
 }
 
 TEST_F(CQXStorageDeviceManagerPlaybackTest,
