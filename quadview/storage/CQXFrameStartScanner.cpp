@@ -101,6 +101,7 @@ bool CQXFrameStartScanner::FindBefore(std::uint64_t place, Start& start) {
         if (data && data->GetType() == CQX4KPacket::kTypeData) {
             m_current = packet;
             std::memcpy(m_bytes.data(), data->GetData(), CQX4KPacket::kSize);
+            m_channelSet = data->GetChannelSet();
             m_tailState = Tail::kUnknown;
             for (std::uint32_t at = below; at-- > CQX4KPacket::kHeaderSize;) {
                 if (m_bytes[at] != kLastCodeByte || !HasPrefixBefore(at))
@@ -111,6 +112,7 @@ bool CQXFrameStartScanner::FindBefore(std::uint64_t place, Start& start) {
                 }
                 start.place = QXStreamPlace::Of(packet, at);
                 start.header = HeaderAfter(at);
+                start.channelSet = m_channelSet;
                 return true;
             }
         }

@@ -12,8 +12,9 @@ class CQXPacketSource;
 class CQXFrameStartScanner {
 public:
     struct Start {
-        std::uint64_t place = 0; // of the start code's last byte
-        std::uint8_t header = 0; // the frame's first byte: channel, quantiser, key bit
+        std::uint64_t place = 0;     // of the start code's last byte
+        std::uint8_t header = 0;     // the frame's first byte: channel, quantiser, key bit
+        std::uint8_t channelSet = 0; // of the packet the start code ends in
     };
     // The header byte given for a frame whose first byte cannot be read: channel 7 (none).
     static constexpr std::uint8_t kUnreadableHeader = 0x07;
@@ -53,6 +54,7 @@ private:
     // The packet being searched, copied, and the payload tail of the data packet before it.
     std::uint32_t m_current = 0;
     std::array<std::uint8_t, CQX4KPacket::kSize> m_bytes{};
+    std::uint8_t m_channelSet = 0;
     std::array<std::uint8_t, kPrefix> m_tail{};
     enum class Tail { kUnknown, kNone, kKnown } m_tailState = Tail::kUnknown;
 };

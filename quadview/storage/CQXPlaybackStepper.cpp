@@ -44,6 +44,11 @@ int CQXPlaybackStepper::Land(int cycles) {
     CQXFrameStartScanner::Start start;
     int frames = 0;
     m_cycle.BackwardTarget(cycles, start.place, frames);
+    // Nothing shown since a jump: the packets tell how many channels a cycle has.
+    if (!m_cycle.KnowsChannels() && m_scanner.FindBefore(start.place, start)) {
+        m_cycle.LearnChannels(start.channelSet);
+        m_cycle.BackwardTarget(cycles, start.place, frames);
+    }
     for (int i = 0; i < frames; ++i) {
         if (!m_scanner.FindBefore(start.place, start)) {
             // Nothing before: the stream's start.

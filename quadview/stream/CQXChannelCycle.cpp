@@ -15,10 +15,20 @@ void CQXChannelCycle::Count(std::uint64_t place, std::uint8_t channelSet) {
     m_lastShown = place;
     m_passed = false;
     ++m_counter;
-    // A set without channel bits counts as one channel, so that cycles keep moving.
-    m_channelCount = static_cast<std::uint8_t>(std::max(1, QXChannelSet::Count(channelSet)));
+    SetChannels(channelSet);
     if (m_counter >= m_channelCount)
         m_counter = 0;
+}
+
+void CQXChannelCycle::LearnChannels(std::uint8_t channelSet) {
+    if (!m_channelsKnown)
+        SetChannels(channelSet);
+}
+
+void CQXChannelCycle::SetChannels(std::uint8_t channelSet) {
+    // A set without channel bits counts as one channel, so that cycles keep moving.
+    m_channelCount = static_cast<std::uint8_t>(std::max(1, QXChannelSet::Count(channelSet)));
+    m_channelsKnown = true;
 }
 
 void CQXChannelCycle::Pass(std::uint64_t place) {

@@ -21,6 +21,10 @@ public:
     void Pass(std::uint64_t place);
     // The next frame begins a new cycle.
     void EndCycle() { m_counter = 0; }
+    // Before any frame was shown, the channel set the stream is known to have (from a packet
+    // header), so that the first backward step already moves in whole cycles.
+    void LearnChannels(std::uint8_t channelSet);
+    bool KnowsChannels() const { return m_channelsKnown; }
 
     // Where a backward mode moving `cycles` channel cycles per cycle shown goes next: the frame
     // `frames` frames before `anchor`.
@@ -31,7 +35,10 @@ public:
     std::uint8_t GetChannelCount() const { return m_channelCount; }
 
 private:
+    void SetChannels(std::uint8_t channelSet);
+
     std::uint8_t m_channelCount = 1;
+    bool m_channelsKnown = false;
     std::uint8_t m_counter = 0;
     std::uint64_t m_lastShown = 0;
     // The lowest place shown in the cycle under way, or in the one just ended.

@@ -5,7 +5,9 @@
 
 #include <algorithm>
 #include <cstring>
+#include <fstream>
 #include <set>
+#include <string>
 #include <vector>
 
 class MemoryStream : public CQXPacketSource {
@@ -35,6 +37,19 @@ public:
             packets.push_back(packet);
         }
         length = static_cast<std::uint32_t>(packets.size() - 1);
+    }
+    // Takes packets 0 to `streamLength` of a disk image, as a drive reads them.
+    bool LoadImage(const std::string& path, std::uint32_t streamLength) {
+        std::ifstream image(path, std::ios::binary);
+        CQX4KPacket packet;
+        for (std::uint32_t index = 0; index <= streamLength; ++index) {
+            if (!image.read(reinterpret_cast<char*>(packet.GetData()), CQX4KPacket::kSize))
+                return false;
+            packet.ExchangeBytes();
+            packets.emplace_back(packet.GetData(), packet.GetData() + CQX4KPacket::kSize);
+        }
+        length = streamLength;
+        return true;
     }
     void AddAudio(std::uint8_t fill) {
         std::vector<std::uint8_t> packet(CQX4KPacket::kSize, fill);
