@@ -54,8 +54,8 @@ protected:
         options.start.tm_mday = 1;
         const DvrRecorder::Result result = DvrRecorder(options).Record();
         ASSERT_TRUE(result.ok) << result.error;
-        ASSERT_TRUE(m_stream.LoadImage(options.output,
-                                       static_cast<std::uint32_t>(result.streamLength)));
+        ASSERT_TRUE(
+            m_stream.LoadImage(options.output, static_cast<std::uint32_t>(result.streamLength)));
         m_channels = static_cast<int>(disk.channels.size());
 
         // The truth: every frame forward play shows, decoded in stream order.
@@ -200,12 +200,12 @@ TEST_P(CQXPlaybackStepperTest, ForwardPlayAfterBackwardModesGoesOnAsForwardPlayS
 
 INSTANTIATE_TEST_SUITE_P(
     Disks, CQXPlaybackStepperTest,
-    ::testing::Values(Disk{"SmallStillFramesWithSoundKeyPeriod30", 7, 4, 30, true, false,
-                           {0, 1, 2, 3}, 8},
-                      Disk{"SmallMovingFramesKeyPeriod5", 7, 4, 5, false, true, {0, 1, 2, 3}, 4},
-                      Disk{"LargeFramesWithSoundKeyPeriod1", 17, 1, 1, true, true, {0, 1, 2, 3}, 3},
-                      Disk{"LargeFramesKeyPeriod5", 17, 1, 5, false, true, {0, 1, 2, 3}, 4},
-                      Disk{"TwoChannelsWithSoundKeyPeriod30", 14, 4, 30, true, true, {0, 2}, 5},
-                      Disk{"CompositeKeyPeriod5", 17, 2, 5, false, true, {4}, 2}),
+    ::testing::Values(
+        Disk{"SmallStillFramesWithSoundKeyPeriod30", 7, 4, 30, true, false, {0, 1, 2, 3}, 8},
+        Disk{"SmallMovingFramesKeyPeriod5", 7, 4, 5, false, true, {0, 1, 2, 3}, 4},
+        Disk{"LargeFramesWithSoundKeyPeriod1", 17, 1, 1, true, true, {0, 1, 2, 3}, 3},
+        Disk{"LargeFramesKeyPeriod5", 17, 1, 5, false, true, {0, 1, 2, 3}, 4},
+        Disk{"TwoChannelsWithSoundKeyPeriod30", 14, 4, 30, true, true, {0, 2}, 5},
+        Disk{"CompositeKeyPeriod5", 17, 2, 5, false, true, {4}, 2}),
     [](const ::testing::TestParamInfo<Disk>& disk) { return std::string(disk.param.name); });
 } // namespace

@@ -27,8 +27,8 @@ public:
         if (!frame.DecodeWith(decoder) && decoder.GetWidth() == 0)
             return "";
         const std::uint8_t* const* planes = decoder.GetPlanes();
-        const std::size_t luma =
-            static_cast<std::size_t>(decoder.GetWidth()) * static_cast<std::size_t>(decoder.GetHeight());
+        const std::size_t luma = static_cast<std::size_t>(decoder.GetWidth()) *
+                                 static_cast<std::size_t>(decoder.GetHeight());
         KWSha256 sha;
         sha.Update(planes[0], luma);
         sha.Update(planes[1], luma / 4);
