@@ -49,7 +49,8 @@ protected:
             options.channel = static_cast<int>(channel);
             const TestPicture picture =
                 MakeScene(320, 112, static_cast<int>(n / kChannels % 12), channel + 1);
-            ASSERT_EQ(encoders[channel].Encode(picture.View(), record.key, options, record.body), 1);
+            ASSERT_EQ(encoders[channel].Encode(picture.View(), record.key, options, record.body),
+                      1);
             records.push_back(record);
             if (n % kSoundEvery == kSoundEvery - 1)
                 records.push_back(TestRecord{false, false, 4008, 0, 0, {}, {}});
