@@ -1,5 +1,5 @@
-#include "CQXFrameReader.h"
 #include "CQXFrameStartScanner.h"
+#include "CQXFrameReader.h"
 #include "MemoryStream.h"
 #include "QXStreamPlace.h"
 

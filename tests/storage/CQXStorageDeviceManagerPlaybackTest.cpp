@@ -246,6 +246,36 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, ReverseReachingPacket0ShowsTheFirstC
 }
 
 TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       ReverseAmongSoundAndSmallFramesShowsEveryFrameBackToTheStart) {
+    // Several frames to a packet and sound packets between them; 7-slice frames are not paced.
+    DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 3);
+    options.audio = true;
+    options.motion = true;
+    Open(options);
+    const std::size_t n = m_truth.frames.size();
+    StartIn(kPlay);
+    ASSERT_TRUE(WaitForModeChanges({kPlay, kOneReverse, kPause}));
+    const std::size_t forward = m_manager->FrameCount();
+    m_manager->SetPlayMode(kReverse, kNoTarget);
+    ASSERT_TRUE(WaitForModeChanges({kPlay, kOneReverse, kPause, kReverse, kOneForward, kPause}));
+    const auto shown = m_manager->Frames();
+    ASSERT_GE(shown.size(), forward + 4);
+    // Every frame before the last one "oner" showed, in reverse order, then the first cycle.
+    std::vector<std::pair<std::uint32_t, int>> expected, actual;
+    for (std::size_t i = 0; i < shown.size() - forward; ++i)
+        actual.emplace_back(shown[forward + i].packet, shown[forward + i].channel);
+    const std::size_t reversed = actual.size() - 4;
+    ASSERT_LT(reversed, n);
+    for (std::size_t i = reversed; i-- > 0;)
+        expected.emplace_back(m_truth.frames[i].packet, m_truth.frames[i].channel);
+    for (std::size_t i = 0; i < 4; ++i)
+        expected.emplace_back(m_truth.frames[i].packet, m_truth.frames[i].channel);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(shown[forward - 1].packet, m_truth.frames[reversed].packet);
+    EXPECT_GE(CountOf(m_target, CQXStorageDeviceManager::kMessageAudioSkipped), 1u);
+}
+
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
        OneForwardWhileAlreadyOneForwardNeitherJumpsNorAnnounces) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 200 * 0.033);
     options.padFrames = true;

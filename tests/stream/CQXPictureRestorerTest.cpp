@@ -1,5 +1,5 @@
-#include "CQXFrameHistory.h"
 #include "CQXPictureRestorer.h"
+#include "CQXFrameHistory.h"
 #include "ShownPictures.h"
 #include "VideoTestPictures.h"
 
@@ -28,8 +28,8 @@ public:
         if (place == 0 || place > bodies.size())
             return false;
         const std::uint8_t header = bodies[place - 1][0];
-        previous = Frame{place - 1, CQXVideoFrame::ChannelOf(header),
-                         CQXVideoFrame::IsKeyHeader(header)};
+        previous =
+            Frame{place - 1, CQXVideoFrame::ChannelOf(header), CQXVideoFrame::IsKeyHeader(header)};
         return true;
     }
     const CQXVideoFrame* LoadFrame(std::uint64_t place) override {
