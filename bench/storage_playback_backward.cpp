@@ -3,10 +3,10 @@
 // quantiser 1, every picture a key picture - every frame over a packet).
 //
 // Unpaced, through the playback stepper that the viewer and `qvtool frames` use, from the end of
-// the disk until the mode ends at its start ("oner" pressed again after every cycle): "speed" is the recorded frames travelled per frame
-// shown (1 = the recording's own pace; between the first frames of the first and the last cycle
-// shown, so whole cycles), "decodes_per_frame" the pictures decoded to show each frame truly,
-// "frames/s" how fast frames can be shown without pacing.
+// the disk until the mode ends at its start ("oner" pressed again after every cycle): "speed" is
+// the recorded frames travelled per frame shown (1 = the recording's own pace; between the first
+// frames of the first and the last cycle shown, so whole cycles), "decodes_per_frame" the pictures
+// decoded to show each frame truly, "frames/s" how fast frames can be shown without pacing.
 //
 // Paced, through the device manager's reader thread in "rev" for a few seconds: "pace" is the
 // recorded time travelled per second of wall time (1 = as recorded).
@@ -19,13 +19,13 @@
 
 #include <chrono>
 #include <cstdlib>
+#include <fcntl.h>
 #include <filesystem>
 #include <map>
 #include <memory>
 #include <mutex>
 #include <thread>
 #include <unistd.h>
-#include <fcntl.h>
 
 namespace {
 constexpr double kSeconds = 40;
@@ -58,7 +58,7 @@ private:
 struct Disk {
     std::string image;
     std::uint32_t length = 0;
-    std::map<std::uint64_t, std::size_t> index; // frame place -> recording order
+    std::map<std::uint64_t, std::size_t> index;        // frame place -> recording order
     std::map<std::uint32_t, std::size_t> lastInPacket; // completion packet -> last frame there
 };
 

@@ -65,12 +65,16 @@ int CQXPlaybackStepper::Step(std::uint32_t mode) {
     m_interrupted = false;
     const int cycles = QXPlayMode::BackwardCycles(mode);
     int result;
-    if (m_landed)
+    if (m_landed) {
         result = m_reader.ReadFrame(0);
-    else if (cycles > 0)
+    } else if (cycles > 0) {
         result = Land(cycles);
-    else
+    } else {
+        // Forward play needs no pictures decoded ahead; single steps may turn back at once.
+        if (mode != QXPlayMode::kOneForward)
+            m_restorer.Clear();
         result = m_reader.ReadFrame(ForwardSkip(mode));
+    }
     if (m_interrupted)
         return result;
 

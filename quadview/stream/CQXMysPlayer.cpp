@@ -115,6 +115,9 @@ void CQXMysPlayer::OnProcess() {
         return;
     }
     const int cycles = QXPlayMode::BackwardCycles(mode);
+    // Forward play needs no pictures decoded ahead; single steps may turn back at once.
+    if (cycles == 0 && mode != QXPlayMode::kOneForward)
+        m_restorer.Clear();
     const int result = cycles > 0 ? ReadRecordBefore(cycles) : ReadRecord(SkipCount(mode));
     if (result == kAbandoned)
         return;
