@@ -3,6 +3,7 @@
 #include "CQXCodedPicture.h"
 #include "QXBitReader.h"
 #include "QXDctCoefficientCode.h"
+#include "QXDecodedPicture.h"
 #include "QXInverseDct.h"
 #include "QXVideoScan.h"
 
@@ -130,6 +131,33 @@ const std::uint8_t* const* CQXVideoDecoder::Decode(const CQXCodedPicture* frame)
             return nullptr;
     }
     std::swap(m_output, m_work);
+    return m_output;
+}
+
+void CQXVideoDecoder::SavePicture(QXDecodedPicture& picture) const {
+    picture.highestRow = m_highestRow;
+    picture.columns = m_columns;
+    picture.width = m_width;
+    picture.height = m_height;
+    const std::size_t luma = picture.LumaSize();
+    picture.planes.resize(m_memory ? luma + luma / 2 : 0);
+    if (picture.planes.empty())
+        return;
+    std::memcpy(picture.planes.data(), m_output[kY], luma);
+    std::memcpy(picture.planes.data() + luma, m_output[kU], luma / 4);
+    std::memcpy(picture.planes.data() + luma + luma / 4, m_output[kV], luma / 4);
+}
+
+const std::uint8_t* const* CQXVideoDecoder::LoadPicture(const QXDecodedPicture& picture) {
+    const std::size_t luma = picture.LumaSize();
+    if (!m_memory || luma == 0 || luma > kLumaSize || picture.planes.size() != luma + luma / 2)
+        return nullptr;
+    m_highestRow = picture.highestRow;
+    m_columns = picture.columns;
+    m_width = picture.width;
+    m_height = picture.height;
+    for (int plane = kY; plane <= kV; ++plane)
+        std::memcpy(m_output[plane], picture.Plane(plane), plane == kY ? luma : luma / 4);
     return m_output;
 }
 

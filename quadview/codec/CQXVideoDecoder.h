@@ -5,6 +5,7 @@
 
 class CQXCodedPicture;
 class QXBitReader;
+struct QXDecodedPicture;
 
 // Decodes the DVR's intra DCT pictures into planar YUV 4:2:0. A key picture codes every
 // macroblock and sets the picture size; a non-key picture replaces only the macroblocks and
@@ -48,6 +49,13 @@ public:
     // The planes stay valid and unchanged until the next successful Decode.
     const std::uint8_t* const* Decode(const CQXCodedPicture* frame);
     const std::uint8_t* const* GetPlanes() const { return m_output; }
+
+    // The current picture and its geometry; empty (size 0) before the first key picture.
+    void SavePicture(QXDecodedPicture& picture) const;
+    // Makes a saved picture the current one, as if this decoder had decoded it: the next
+    // non-key picture updates it. Returns the output planes as Decode does, or null when the
+    // decoder is not initialised or the picture is empty. The counters are left alone.
+    const std::uint8_t* const* LoadPicture(const QXDecodedPicture& picture);
 
     // The picture size a key picture of that many slices has; false for an unlisted count.
     static bool GeometryForSlices(int slices, int& width, int& height);

@@ -44,7 +44,8 @@ CQXDirectDrawSurface7Conversion::~CQXDirectDrawSurface7Conversion() {
 }
 
 int CQXDirectDrawSurface7Conversion::Decode(const CQXVideoFrame* frame) {
-    const std::uint8_t* const* planes = m_decoder.Decode(frame);
+    const std::uint8_t* const* planes =
+        frame ? frame->DecodeWith(m_decoder) : m_decoder.Decode(frame);
     if (!planes)
         return 0;
     const int width = m_decoder.GetWidth();

@@ -16,8 +16,9 @@ public:
     CQXDirectDrawSurface7Conversion();
     ~CQXDirectDrawSurface7Conversion() override;
 
-    // Decodes the frame and converts the picture into the surface, re-creating the surface at
-    // the picture's size (same format or the next accepted one) when the size changed. 1/0.
+    // Decodes the frame (or takes the picture it carries, decoded ahead) and converts the
+    // picture into the surface, re-creating the surface at the picture's size (same format or
+    // the next accepted one) when the size changed. 1/0.
     int Decode(const CQXVideoFrame* frame);
     bool HasPicture() const { return m_hasPicture; }
     void ClearPicture() { m_hasPicture = false; }

@@ -1,6 +1,6 @@
 #include "CQXFrameLister.h"
 
-#include "CQXFrameReader.h"
+#include "CQXPlaybackStepper.h"
 #include "CQXVideoFrame.h"
 #include "KWSha256.h"
 
@@ -23,23 +23,27 @@ CQXFrameLister::CQXFrameLister() {
         m_ready = decoder.Initialize() && m_ready;
 }
 
-long CQXFrameLister::Walk(CQXPacketSource& source, const LineSink& sink) {
+long CQXFrameLister::Walk(CQXPacketSource& source, const LineSink& sink, const Walking& walking) {
     if (!m_ready)
         return -1;
-    CQXFrameReader reader(source);
+    CQXPlaybackStepper stepper(source);
+    if (walking.fromEnd)
+        stepper.SeekToEnd();
+    else
+        stepper.Seek(walking.fromPacket);
+    CQXFrameReader& reader = stepper.GetReader();
     long frames = 0;
-    for (;;) {
-        const int result = reader.ReadFrame(0);
+    while (walking.count < 0 || frames < walking.count) {
+        const int result = stepper.Step(walking.mode);
         if (result == CQXFrameReader::kVideo) {
             CQXVideoFrame* frame = reader.GetCompletedFrame();
             sink(Describe(frames++, *frame, reader.GetCompletedPacket()));
             frame->Reset();
-        } else if (result == CQXFrameReader::kNothing) {
-            if (reader.IsAtEnd())
-                return frames;
-            reader.ResetFill();
         }
+        if (stepper.GetNextMode(walking.mode, result) != QXPlayMode::kNone)
+            break;
     }
+    return frames;
 }
 
 std::string CQXFrameLister::Describe(long n, const CQXVideoFrame& frame, std::uint32_t packet) {
@@ -54,7 +58,7 @@ std::string CQXFrameLister::Describe(long n, const CQXVideoFrame& frame, std::ui
         std::uint32_t before[std::size(kFailures)];
         for (std::size_t i = 0; i < std::size(kFailures); ++i)
             before[i] = decoder->GetCounter(kFailures[i]);
-        decoded = decoder->Decode(&frame) != nullptr;
+        decoded = frame.DecodeWith(*decoder) != nullptr;
         for (std::size_t i = 0; !decoded && i < std::size(kFailures); ++i)
             if (decoder->GetCounter(kFailures[i]) != before[i])
                 error = CQXVideoDecoder::kCounterLabels[kFailures[i] - 1];

@@ -2,6 +2,7 @@
 
 #include "CQXPacketSource.h"
 #include "KWTick.h"
+#include "QXStreamPlace.h"
 
 CQXFrameReader::CQXFrameReader(CQXPacketSource& source, AbortWait abortWait)
     : m_source(source), m_abortWait(std::move(abortWait)) {}
@@ -46,21 +47,6 @@ int CQXFrameReader::SkipForward(int skip) {
     return 1;
 }
 
-// Steps back two packets at a time, reading one, until `skip` frame starts have been passed;
-// then the last packet with a start code is read again by the following forward read.
-int CQXFrameReader::SkipBackward(int skip) {
-    while (skip < 0) {
-        m_position = m_position < 2 ? 0 : m_position - 2;
-        if (IsAtStart() || !ReadNextPacket())
-            return 0;
-        if (m_packet.HasVideoStart())
-            ++skip;
-    }
-    --m_position;
-    ResetFill();
-    return 1;
-}
-
 bool CQXFrameReader::WaitForFillFrame() {
     while (m_frames[m_fill].IsComplete()) {
         if (m_abortWait && m_abortWait())
@@ -70,11 +56,38 @@ bool CQXFrameReader::WaitForFillFrame() {
     return true;
 }
 
+int CQXFrameReader::ReadFrameAt(std::uint64_t place) {
+    m_completed = kNoFrame;
+    Seek(QXStreamPlace::Packet(place));
+    if (!ReadNextPacket() || m_packet.GetType() != CQX4KPacket::kTypeData)
+        return kNothing;
+    const std::uint32_t next = QXStreamPlace::Offset(place) + 1;
+    m_kept = m_packet.GetData() + next;
+    m_keptLength = static_cast<std::uint16_t>(CQX4KPacket::kSize - next);
+    m_fillStarted = true;
+    m_fillPlace = place;
+    return ReadFrame(0);
+}
+
+void CQXFrameReader::FeedFill(CQXVideoFrame& fill) {
+    const bool searching = !fill.IsInFrame();
+    fill.Feed(m_kept, m_keptLength, m_packet.GetTimestamp(), m_packet.GetChannelSet());
+    // The bytes after the start code found by this call are all in the frame now: the code's
+    // last byte lies just before them.
+    const std::uint32_t fed = fill.IsComplete()
+                                  ? static_cast<std::uint32_t>(m_kept - m_packet.GetData())
+                                  : CQX4KPacket::kSize;
+    if (searching && (fill.IsInFrame() || fill.IsComplete()))
+        m_fillPlace = QXStreamPlace::Of(m_packetIndex, fed - fill.GetLength() - 1);
+    if (fill.IsComplete()) {
+        m_completedPlace = m_fillPlace;
+        m_fillPlace = QXStreamPlace::Of(m_packetIndex, fed - 1);
+    }
+}
+
 int CQXFrameReader::ReadFrame(int skip) {
     m_completed = kNoFrame;
     if (skip > 0 && !SkipForward(skip))
-        return kNothing;
-    if (skip < 0 && !SkipBackward(skip))
         return kNothing;
 
     for (;;) {
@@ -97,7 +110,7 @@ int CQXFrameReader::ReadFrame(int skip) {
                 fill.SetInFrame(true);
                 m_fillStarted = false;
             }
-            fill.Feed(m_kept, m_keptLength, m_packet.GetTimestamp(), m_packet.GetChannelSet());
+            FeedFill(fill);
             if (fill.IsComplete()) {
                 m_completed = m_fill;
                 m_completedPacket = m_packetIndex;

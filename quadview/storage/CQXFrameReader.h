@@ -14,7 +14,9 @@ class CQXPacketSource;
 //
 // Every call delivers at most one frame: when a frame completes inside a packet, the rest of
 // the packet is kept and fed first on the next call, so several small frames in one packet are
-// all delivered. Every packet up to and including the stream length is read.
+// all delivered. Every packet up to and including the stream length is read. Each frame is
+// named by the place of its start code (QXStreamPlace), so that backward play can land on it
+// again.
 class CQXFrameReader {
 public:
     enum Result { kNothing = 0, kVideo = 1, kAudio = 2 };
@@ -25,15 +27,20 @@ public:
 
     explicit CQXFrameReader(CQXPacketSource& source, AbortWait abortWait = {});
 
-    // Skips `skip` frame starts forward (> 0) or backward (< 0), then reads until a video
-    // frame completes (kVideo) or an audio packet is read (kAudio). kNothing: the stream's
-    // start or end was reached, a packet could not be read or is neither audio nor data.
+    // Skips `skip` packets holding a frame start forward (> 0), then reads until a video frame
+    // completes (kVideo) or an audio packet is read (kAudio). kNothing: the stream's end was
+    // reached, a packet could not be read or is neither audio nor data.
     int ReadFrame(int skip);
+    // Starts collecting afresh with the frame whose start code ends at `place` and reads as
+    // ReadFrame(0) does; a kAudio or a given-up wait leaves the frame to the next ReadFrame(0).
+    int ReadFrameAt(std::uint64_t place);
 
     // The frame completed by the last ReadFrame that returned kVideo, else null.
     CQXVideoFrame* GetCompletedFrame();
     // The packet in which that frame was completed.
     std::uint32_t GetCompletedPacket() const { return m_completedPacket; }
+    // The place of that frame's start code.
+    std::uint64_t GetCompletedPlace() const { return m_completedPlace; }
     // The packet read last: after kAudio it holds the audio bytes.
     const CQX4KPacket& GetPacket() const { return m_packet; }
 
@@ -51,7 +58,8 @@ public:
 private:
     int ReadNextPacket();
     int SkipForward(int skip);
-    int SkipBackward(int skip);
+    // Feeds the kept bytes to the fill frame, noting where its start code was found.
+    void FeedFill(CQXVideoFrame& fill);
     // Waits until the fill frame is released; false when the wait was given up.
     bool WaitForFillFrame();
 
@@ -64,8 +72,11 @@ private:
     std::uint8_t m_fill = 0;
     std::uint8_t m_completed = kNoFrame;
     std::uint32_t m_completedPacket = 0;
+    std::uint64_t m_completedPlace = 0;
     // The start code that completed the other frame began this one.
     bool m_fillStarted = false;
+    // Where the fill frame's start code lies, once known.
+    std::uint64_t m_fillPlace = 0;
     // Payload bytes of m_packet not fed yet.
     const std::uint8_t* m_kept = nullptr;
     std::uint16_t m_keptLength = 0;

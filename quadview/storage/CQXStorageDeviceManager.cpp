@@ -3,7 +3,6 @@
 #include "CQXMysFileManager.h"
 #include "KWMailbox.h"
 #include "KWTick.h"
-#include "QXChannelSet.h"
 
 #include <algorithm>
 
@@ -16,20 +15,10 @@ constexpr std::uint8_t kNtscSlices = 14;
 constexpr std::uint8_t kPalSlices = 17;
 constexpr std::uint32_t kNtscUnitMs = 33;
 constexpr std::uint32_t kPalUnitMs = 25;
-
-// Backward steps go back two frame starts (a cycle start two per channel) to show the frame
-// before the last one shown.
-constexpr int kStepBack = -2;
-// Frame starts skipped at a cycle start, in channel cycles, by fast mode.
-constexpr int kRewindCycles[] = {3, 5, 9, 17, 33, 67}; // rew2 .. rew64
-constexpr int kForwardCycles[] = {1, 2, 3};            // ff8 .. ff32
 } // namespace
 
 CQXStorageDeviceManager::CQXStorageDeviceManager(KWDriveList drives)
-    : m_reader(m_source, [this] {
-          m_readInterrupted = IsCommandWaiting();
-          return m_readInterrupted;
-      }) {
+    : m_stepper(m_source, [this] { return IsCommandWaiting(); }) {
     m_className = "CQXStorageDeviceManager";
     auto shared = std::make_shared<const KWDriveList>(std::move(drives));
     for (auto& device : m_devices) {
@@ -203,7 +192,8 @@ int CQXStorageDeviceManager::StartStreaming(std::uint8_t n) {
         return 0;
     m_selected = n;
     m_source.device = &m_devices[index];
-    m_reader.Seek(m_source.device->GetPosition());
+    m_stepper.Forget();
+    m_stepper.Seek(m_source.device->GetPosition());
     if (!Start(0)) {
         m_selected = kNoSelection;
         m_source.device = nullptr;
@@ -245,89 +235,49 @@ void CQXStorageDeviceManager::OnCommand(const Command* command) {
     m_playMode = mode;
     // A jump the drive refuses leaves the reader where it was.
     if (mode == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget &&
-        m_source.device->SeekPacket(command->parameter1)) {
-        m_reader.Seek(command->parameter1);
-        m_cycleCounter = 0;
-    }
+        m_source.device->SeekPacket(command->parameter1))
+        m_stepper.Seek(command->parameter1);
     SendToListeners(kMessageModeChanged, mode, 0);
-}
-
-int CQXStorageDeviceManager::SkipCount(std::uint32_t mode) {
-    const int channels = m_channelCount;
-    const bool cycleStart = m_cycleCounter == 0;
-    int skip = 0;
-    if (mode == QXPlayMode::kOneReverse || mode == QXPlayMode::kReverse) {
-        skip = cycleStart ? kStepBack * channels : kStepBack;
-    } else if (mode >= QXPlayMode::kRewind2 && mode <= QXPlayMode::kRewind64) {
-        skip = cycleStart ? -kRewindCycles[mode - QXPlayMode::kRewind2] * channels : kStepBack;
-    } else if (mode >= QXPlayMode::kFastForward8 && mode <= QXPlayMode::kFastForward32) {
-        skip = cycleStart ? kForwardCycles[mode - QXPlayMode::kFastForward8] * channels : 0;
-    }
-    if (skip != 0 && skip % channels == 0)
-        m_cycleCounter = 0;
-    return skip;
 }
 
 void CQXStorageDeviceManager::OnProcess() {
     const std::uint32_t mode = m_playMode;
     if (mode == QXPlayMode::kNone || mode == QXPlayMode::kPause) {
-        m_cycleCounter = 0;
+        m_stepper.EndCycle();
         KWSleep(1);
         return;
     }
-    m_readInterrupted = false;
-    const int result = ReadFrame(SkipCount(mode), mode);
+    const int result = m_stepper.Step(mode);
+    CQXFrameReader& reader = m_stepper.GetReader();
+    if (result == CQXFrameReader::kAudio) {
+        // The reader said audio, so the packet is one: the load cannot refuse it.
+        static_cast<void>(m_audioFrame.LoadPacket(reader.GetPacket()));
+    } else if (result == CQXFrameReader::kVideo) {
+        Pace(*reader.GetCompletedFrame(), mode);
+        const std::uint32_t now = KWGetTickCount();
+        m_lastFrameTick = now != 0 ? now : 1;
+    }
+    // Backward steps read elsewhere on the way; the device reports the reader's place.
+    if (m_source.device->GetPosition() != reader.GetPosition())
+        static_cast<void>(m_source.device->SeekPacket(reader.GetPosition()));
     PostToListeners(kMessageDevicePosition, 0, m_source.device->GetPosition());
     // The reader gave up waiting for a frame's release: the waiting command goes first, and the
     // read resumes where it stopped at the next step.
-    if (m_readInterrupted)
+    if (m_stepper.WasInterrupted())
         return;
 
-    if (result == CQXFrameReader::kAudio && mode == QXPlayMode::kPlay) {
+    if (result == CQXFrameReader::kAudio && mode == QXPlayMode::kPlay)
         DeliverAudioFrame(m_audioFrame);
-    } else if (result == CQXFrameReader::kVideo) {
-        DeliverVideoFrame(*m_reader.GetCompletedFrame(), m_reader.GetCompletedPacket());
-    } else if (result == CQXFrameReader::kNothing) {
-        // Pushed commands run before anything queued: the start shows its first cycle (onef
-        // with parameter 0 goes to packet 0), the end steps back one cycle.
-        if (m_reader.IsAtStart())
-            PushFrontCommand(QXPlayMode::kOneForward);
-        else if (m_reader.IsAtEnd())
-            PushFrontCommand(QXPlayMode::kOneReverse);
-        m_reader.ResetFill();
-    } else {
+    else if (result == CQXFrameReader::kVideo)
+        DeliverVideoFrame(*reader.GetCompletedFrame(), reader.GetCompletedPacket());
+    else if (result == CQXFrameReader::kAudio)
         PostToListeners(kMessageAudioSkipped, 0, 0);
-    }
-    // A single step ends with the frame that completes a channel cycle. Only a frame can end
-    // it: an audio packet read first must not end the step before anything was shown.
-    if (result == CQXFrameReader::kVideo && m_cycleCounter == 0 &&
-        (mode == QXPlayMode::kOneForward || mode == QXPlayMode::kOneReverse))
-        PushFrontCommand(QXPlayMode::kPause);
-}
-
-int CQXStorageDeviceManager::ReadFrame(int skip, std::uint32_t mode) {
-    const int result = m_reader.ReadFrame(skip);
-    if (result == CQXFrameReader::kAudio) {
-        // The reader said audio, so the packet is one: the load cannot refuse it.
-        static_cast<void>(m_audioFrame.LoadPacket(m_reader.GetPacket()));
-        return result;
-    }
-    if (result != CQXFrameReader::kVideo)
-        return result;
-    CountCycle();
-    Pace(*m_reader.GetCompletedFrame(), mode);
-    const std::uint32_t now = KWGetTickCount();
-    m_lastFrameTick = now != 0 ? now : 1;
-    return result;
-}
-
-void CQXStorageDeviceManager::CountCycle() {
-    ++m_cycleCounter;
-    // A set without channel bits counts as one channel, so that backward skips stay backward.
-    m_channelCount = static_cast<std::uint8_t>(
-        std::max(1, QXChannelSet::Count(m_reader.GetPacket().GetChannelSet())));
-    if (m_cycleCounter >= m_channelCount)
-        m_cycleCounter = 0;
+    // Pushed commands run before anything queued: the start shows its first cycle (onef with
+    // parameter 0 goes to packet 0), the end steps back one cycle, a single step pauses after
+    // the frame that completes its cycle.
+    const std::uint32_t next = m_stepper.GetNextMode(mode, result);
+    if (next != QXPlayMode::kNone)
+        PushFrontCommand(next);
 }
 
 void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mode) {
@@ -342,7 +292,7 @@ void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mod
     // The first frame after the start is not delayed.
     if (unitMs == 0 || m_lastFrameTick == 0)
         return;
-    std::uint32_t waitMs = (m_reader.GetPacket().GetIntervalCode() + 1u) * unitMs;
+    std::uint32_t waitMs = (m_stepper.GetReader().GetPacket().GetIntervalCode() + 1u) * unitMs;
     if (mode == QXPlayMode::kFastForward2)
         waitMs /= 2;
     else if (mode != QXPlayMode::kPlay && mode != QXPlayMode::kReverse)

@@ -2,7 +2,7 @@
 #include "CKWThread.h"
 #include "CQXAudioFrame.h"
 #include "CQXAudioSink.h"
-#include "CQXFrameReader.h"
+#include "CQXPlaybackStepper.h"
 #include "CQXStorageDevice.h"
 #include "CQXVideoSink.h"
 #include "KWDriveList.h"
@@ -22,10 +22,11 @@ class CQXMysFileManager;
 // window listening here hears the devices' notifications too.
 //
 // Playback of the selected device's stream runs on this object's worker thread, one frame per
-// step, in the play mode the owner chooses (QXPlayMode); mode changes are queued commands, so
-// they take effect between steps. Completed video frames go to the screen manager without
-// copying (it resets them when drawn, which hands them back to the reader); audio read in
-// "play" goes to the wave manager. Posts to its listeners:
+// step (CQXPlaybackStepper), in the play mode the owner chooses (QXPlayMode); mode changes are
+// queued commands, so they take effect between steps. Completed video frames go to the screen
+// manager without copying (it resets them when drawn, which hands them back to the reader);
+// frames shown by backward modes carry their true pictures. Audio read in "play" goes to the
+// wave manager. Posts to its listeners:
 //   kMessageDeviceOpened (0, 0)          streaming started
 //   kMessageModeChanged (mode, 0)        the play mode changed (sent, not posted)
 //   kMessageAudioSkipped (0, 0)          an audio packet was read while the mode is not "play"
@@ -142,11 +143,6 @@ private:
     void RebuildFormattedList();
     const CQXStorageDevice* Device(std::uint8_t index) const;
 
-    // One read of the stream after skipping `skip` frame starts: CQXFrameReader's results,
-    // with the channel cycle counted and the frame paced.
-    int ReadFrame(int skip, std::uint32_t mode);
-    int SkipCount(std::uint32_t mode);
-    void CountCycle();
     void Pace(const CQXVideoFrame& frame, std::uint32_t mode);
     // True while a command (a mode change, the stop) or termination waits for the step to end.
     bool IsCommandWaiting() const;
@@ -158,16 +154,12 @@ private:
     std::uint8_t m_formattedCount = 0;
     std::array<std::uint8_t, kMaxDevices> m_formatted{};
 
-    // Playback state. The cycle fields, the tick and the reader belong to the worker.
+    // Playback state. The tick and the stepper belong to the worker.
     SelectedDeviceSource m_source;
-    CQXFrameReader m_reader;
+    CQXPlaybackStepper m_stepper;
     CQXAudioFrame m_audioFrame;
     std::atomic<std::uint32_t> m_videoStandard{kStandardNtsc};
     std::atomic<std::uint32_t> m_playMode{QXPlayMode::kNone};
     std::atomic<std::uint8_t> m_selected{kNoSelection};
-    std::uint8_t m_channelCount = 1;
-    std::uint8_t m_cycleCounter = 0;
     std::uint32_t m_lastFrameTick = 0;
-    // Set when the reader gave up waiting for a frame's release because a command waits.
-    bool m_readInterrupted = false;
 };

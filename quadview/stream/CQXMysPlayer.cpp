@@ -3,23 +3,15 @@
 #include "CQXMysRecordWalker.h"
 #include "KWErrorReport.h"
 #include "KWTick.h"
-#include "QXChannelSet.h"
-#include "QXVideoStartCode.h"
+#include "QXMysVideoRecord.h"
 
 #include <algorithm>
 #include <fcntl.h>
 #include <unistd.h>
 
 namespace {
-// Records to skip per mode: a multiple of the channel count at a cycle start, a fixed count
-// otherwise. Indexed by code - QXPlayMode::kNone.
-struct SkipRule {
-    int perChannel;
-    int otherwise;
-};
-constexpr SkipRule kSkipRules[QXPlayMode::kCount] = {
-    {0, 0},  {0, 0},  {0, 0},   {-2, -2}, {-2, -2}, {1, 0},    {3, 0},    {7, 0},    {15, 0},
-    {31, 0}, {64, 0}, {-3, -2}, {-5, -2}, {-9, -2}, {-17, -2}, {-33, -2}, {-65, -2}, {0, 0}};
+// Video records fast forward skips at a cycle start, per channel: ff2 .. ff64.
+constexpr int kForwardSkips[] = {1, 3, 7, 15, 31, 64};
 } // namespace
 
 CQXMysPlayer::CQXMysPlayer() {
@@ -58,8 +50,8 @@ int CQXMysPlayer::OpenFile(const std::string& path) {
     m_position = QXMysFileHeader::kSize;
     m_standard = m_header.GetStandard();
     m_edge = kEdgeFirst;
-    m_channelCount = 1;
-    m_cycleCounter = 0;
+    m_cycle = CQXChannelCycle{};
+    m_cycle.Restart(m_position);
     m_firstPosition = 0;
     m_lastFrameTick = 0;
     if (!m_audio) {
@@ -73,6 +65,8 @@ int CQXMysPlayer::OpenFile(const std::string& path) {
         CloseFile();
         return 0;
     }
+    m_history.Attach(m_file);
+    m_restorer.Clear();
     m_frameIndex = 0;
     std::lock_guard lock(m_nameMutex);
     m_fileName = path;
@@ -101,16 +95,17 @@ void CQXMysPlayer::OnCommand(const Command* command) {
     if (!QXPlayMode::IsValid(command->code) || command->code == m_mode)
         return;
     m_mode = command->code;
-    if (command->code == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget)
+    if (command->code == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget) {
         m_position = command->parameter1;
+        m_cycle.Restart(m_position);
+    }
     SendToListeners(kMessageMode, m_mode, 0);
 }
 
 int CQXMysPlayer::SkipCount(std::uint32_t mode) const {
-    if (!QXPlayMode::IsValid(mode))
+    if (!QXPlayMode::IsFastForward(mode) || !m_cycle.IsCycleStart())
         return 0;
-    const SkipRule& rule = kSkipRules[QXPlayMode::Index(mode)];
-    return m_cycleCounter == 0 ? rule.perChannel * m_channelCount : rule.otherwise;
+    return kForwardSkips[mode - QXPlayMode::kFastForward2] * m_cycle.GetChannelCount();
 }
 
 void CQXMysPlayer::OnProcess() {
@@ -119,7 +114,11 @@ void CQXMysPlayer::OnProcess() {
         KWSleep(1);
         return;
     }
-    const int result = ReadRecord(SkipCount(mode));
+    const int cycles = QXPlayMode::BackwardCycles(mode);
+    // Forward play needs no pictures decoded ahead; single steps may turn back at once.
+    if (cycles == 0 && mode != QXPlayMode::kOneForward)
+        m_restorer.Clear();
+    const int result = cycles > 0 ? ReadRecordBefore(cycles) : ReadRecord(SkipCount(mode));
     if (result == kAbandoned)
         return;
     if (result == kFailed) {
@@ -142,7 +141,7 @@ void CQXMysPlayer::OnProcess() {
         if (m_edge != kEdgeLast)
             m_edge = kEdgeInside;
     }
-    if (m_cycleCounter == 0 &&
+    if (m_cycle.IsCycleStart() &&
         (mode == QXPlayMode::kOneForward || mode == QXPlayMode::kOneReverse)) {
         PushFrontCommand(QXPlayMode::kPause);
         return;
@@ -151,7 +150,7 @@ void CQXMysPlayer::OnProcess() {
         PushFrontCommand(QXPlayMode::kOneForward); // parameter 0: back to the file's start
     } else if (m_edge == kEdgeLast) {
         PushFrontCommand(QXPlayMode::kPause);
-        m_cycleCounter = 0;
+        m_cycle.EndCycle();
     }
 }
 
@@ -176,13 +175,25 @@ bool CQXMysPlayer::WaitUntil(const std::function<bool()>& done, bool endOnComman
 }
 
 bool CQXMysPlayer::ReadHeader(QXMysRecordHeader& header) {
-    std::uint8_t bytes[QXMysRecordHeader::kSize];
-    if (pread(m_file, bytes, sizeof bytes, static_cast<off_t>(m_position)) !=
-        static_cast<ssize_t>(sizeof bytes))
+    if (!QXMysRecordHeader::Read(m_file, m_position, header))
         return false;
-    m_position += sizeof bytes;
-    header = QXMysRecordHeader::FromBytes(bytes);
+    m_position += QXMysRecordHeader::kSize;
     return true;
+}
+
+bool CQXMysPlayer::ReadRecordHeader(QXMysRecordHeader& header) {
+    for (;;) {
+        if (!ReadHeader(header))
+            return false;
+        if (header.IsRecord())
+            return true;
+        // Not at a record (the file header, a jump target, damage): go to a key record.
+        const std::uint64_t after = m_position;
+        const bool found = SeekKeyRecord(after, false) || SeekKeyRecord(after, true);
+        KWSleep(1);
+        if (!found)
+            return false;
+    }
 }
 
 bool CQXMysPlayer::IsLastRecord(const QXMysRecordHeader& header) const {
@@ -193,80 +204,83 @@ int CQXMysPlayer::ReadRecord(int skip) {
     const std::uint64_t start = m_position;
     Edge edge = kEdgeInside;
     QXMysRecordHeader header;
-    for (;;) {
-        if (!ReadHeader(header))
-            return kFailed;
-        if (header.IsRecord())
-            break;
-        // Not at a record (the file header, a jump target, damage): go to a key record.
-        const std::uint64_t after = m_position;
-        const bool found = SeekKeyRecord(after, false) || SeekKeyRecord(after, true);
-        KWSleep(1);
-        if (!found)
-            return kFailed;
-    }
+    if (!ReadRecordHeader(header))
+        return kFailed;
     if (IsLastRecord(header))
         edge = kEdgeLast;
 
-    if (skip > 0) {
-        for (;;) {
-            if (edge == kEdgeLast) {
-                // Nothing lies beyond: show the last key record.
-                if (!header.IsKeyVideo() &&
-                    (!SeekKeyRecord(m_position, true) || !ReadHeader(header)))
-                    return kFailed;
-                break;
-            }
-            m_position += header.length;
-            if (!ReadHeader(header))
+    while (skip > 0) {
+        if (edge == kEdgeLast) {
+            // Nothing lies beyond: show the last key record.
+            if (!header.IsKeyVideo() && (!SeekKeyRecord(m_position, true) || !ReadHeader(header)))
                 return kFailed;
-            if (IsLastRecord(header))
-                edge = kEdgeLast;
-            if (header.IsVideo()) {
-                if (skip > 1)
-                    --skip;
-                else if (header.IsKeyVideo())
-                    skip = 0;
-            }
-            if (skip < 1)
-                break;
+            break;
         }
-    } else if (skip < 0) {
-        if (edge == kEdgeLast)
-            edge = kEdgeInside;
-        while (edge != kEdgeFirst && skip < 0) {
-            // The record before starts its previous length and two headers further back.
-            const std::uint64_t back =
-                std::uint64_t{header.previousLength} + 2 * std::uint64_t{QXMysRecordHeader::kSize};
-            m_position = m_position >= back + QXMysFileHeader::kSize ? m_position - back
-                                                                     : QXMysFileHeader::kSize;
-            if (!ReadHeader(header))
-                return kFailed;
-            if (m_position < kFirstRecordEnd) {
-                edge = kEdgeFirst;
-            } else if (header.IsVideo()) {
-                if (skip < -1)
-                    ++skip;
-                else if (header.IsKeyVideo())
-                    skip = 0;
-            }
+        m_position += header.length;
+        if (!ReadHeader(header))
+            return kFailed;
+        if (IsLastRecord(header))
+            edge = kEdgeLast;
+        if (header.IsVideo()) {
+            if (skip > 1)
+                --skip;
+            else if (header.IsKeyVideo())
+                skip = 0;
         }
     }
 
-    int result = kFailed;
-    if (header.IsAudio())
-        result = LoadAudio(header);
-    else if (header.IsVideo())
-        result = LoadVideo(header);
+    const int result = LoadRecord(header, false);
     if (result == kAbandoned)
         m_position = start;
     if (result == kFailed || result == kAbandoned)
         return result;
-
     m_edge = edge;
     if (edge == kEdgeLast) // the last record stays the next one to read
         m_position -= header.length + QXMysRecordHeader::kSize;
     return result;
+}
+
+int CQXMysPlayer::ReadRecordBefore(int cycles) {
+    const std::uint64_t start = m_position;
+    std::uint64_t anchor = 0;
+    int frames = 0;
+    m_cycle.BackwardTarget(cycles, anchor, frames);
+    m_position = anchor;
+    QXMysRecordHeader header;
+    if (!ReadRecordHeader(header))
+        return kFailed;
+    Edge edge = kEdgeInside;
+    while (frames > 0) {
+        // The record before starts its previous length and two headers further back.
+        const std::uint64_t back =
+            std::uint64_t{header.previousLength} + 2 * std::uint64_t{QXMysRecordHeader::kSize};
+        m_position = m_position >= back + QXMysFileHeader::kSize ? m_position - back
+                                                                 : QXMysFileHeader::kSize;
+        if (!ReadHeader(header))
+            return kFailed;
+        if (m_position < kFirstRecordEnd) {
+            edge = kEdgeFirst;
+            break;
+        }
+        if (header.IsVideo())
+            --frames;
+    }
+
+    const int result = LoadRecord(header, true);
+    if (result == kAbandoned)
+        m_position = start;
+    if (result == kFailed || result == kAbandoned)
+        return result;
+    m_edge = edge;
+    return result;
+}
+
+int CQXMysPlayer::LoadRecord(const QXMysRecordHeader& header, bool landed) {
+    if (header.IsAudio())
+        return LoadAudio(header);
+    if (header.IsVideo())
+        return LoadVideo(header, landed);
+    return kFailed;
 }
 
 int CQXMysPlayer::LoadAudio(const QXMysRecordHeader& header) {
@@ -287,38 +301,22 @@ int CQXMysPlayer::LoadAudio(const QXMysRecordHeader& header) {
     return kAudio;
 }
 
-int CQXMysPlayer::LoadVideo(const QXMysRecordHeader& header) {
+int CQXMysPlayer::LoadVideo(const QXMysRecordHeader& header, bool landed) {
     CQXVideoFrame& frame = *m_frames[m_frameIndex];
     if (!WaitUntil([&frame] { return !frame.IsComplete(); }, false))
         return kAbandoned;
-    // The record holds the start code and the frame; the frame goes to the buffer's start,
-    // and the next frame's start code is put back after it as the stream would have it.
-    const std::uint32_t length = header.length;
-    const std::uint32_t body =
-        length > QXMysRecordHeader::kVideoLead ? length - QXMysRecordHeader::kVideoLead : 0;
-    const std::uint32_t take = std::min(body, frame.GetSize());
-    if (pread(m_file, frame.GetData(), take,
-              static_cast<off_t>(m_position + QXMysRecordHeader::kVideoLead)) < 0)
+    const std::uint64_t place = m_position - QXMysRecordHeader::kSize;
+    if (!QXMysVideoRecord::Load(m_file, m_position, header, frame))
         return kFailed;
-    m_position += length;
-    frame.SetLength(length);
-    for (std::uint32_t i = 1; i < QXVideoStartCode::kLength; ++i)
-        frame.SetAt(length - QXVideoStartCode::kLength + i, QXVideoStartCode::kBytes[i - 1]);
-    frame.SetAt(length, QXVideoStartCode::kBytes[QXVideoStartCode::kLength - 1]);
-    frame.FindSlices();
-    const bool composite = header.channels & QXChannelSet::kCompositeBit;
-    frame.SetChannelSetFromRecord(composite ? 0xFF : header.channels);
-    frame.SetTimestamp(header.timestamp);
+    m_position += header.length;
+    // Complete before anyone is told of it, so that the restorer can read it.
+    frame.SetComplete(true);
+    if (landed)
+        frame.SetDecodedPicture(m_restorer.Restore(frame, place, m_history));
 
     Pace(header);
     m_lastFrameTick = KWGetTickCount();
-    ++m_cycleCounter;
-    // A record that names no channel still counts as one, so that cycles keep moving.
-    m_channelCount =
-        static_cast<std::uint8_t>(std::max(1, QXChannelSet::Count(frame.GetChannelSet())));
-    if (m_cycleCounter >= m_channelCount)
-        m_cycleCounter = 0;
-    frame.SetComplete(true);
+    m_cycle.Count(place, frame.GetChannelSet());
     return header.keyFlag ? kKeyVideo : kVideo;
 }
 
@@ -367,6 +365,7 @@ void CQXMysPlayer::CloseFile() {
     if (m_file >= 0)
         close(m_file);
     m_file = -1;
+    m_history.Attach(-1);
 }
 
 void CQXMysPlayer::OnThreadExit() {

@@ -1,6 +1,9 @@
 #pragma once
 #include "CKWThread.h"
 #include "CQXAudioFrame.h"
+#include "CQXChannelCycle.h"
+#include "CQXMysFrameHistory.h"
+#include "CQXPictureRestorer.h"
 #include "CQXVideoFrame.h"
 #include "QXMysFileHeader.h"
 #include "QXMysRecordHeader.h"
@@ -16,9 +19,11 @@
 
 // Plays one MYS file on its own worker thread in the play modes of the device reader: reads
 // records, loads video records into a ring of four video frames and audio records into an
-// audio frame, paces them by the time differences stored in the file, and skips whole records
-// in fast and backward modes, landing on key records. Frames go to the listeners (the MYS file
-// manager) by synchronous messages; a listener gives a video frame back by resetting it.
+// audio frame, and paces them by the time differences stored in the file. Fast forward skips
+// whole records and lands on key records; backward modes step back over video records to the
+// exact record the channel cycle names (CQXChannelCycle), and the frame they show carries its
+// true picture (CQXPictureRestorer). Frames go to the listeners (the MYS file manager) by
+// synchronous messages; a listener gives a video frame back by resetting it.
 class CQXMysPlayer : public CKWThread {
 public:
     static constexpr std::uint32_t kMessageMode = 0x1410;
@@ -71,28 +76,39 @@ protected:
 
     // Open without the worker: the file, its header, the frames and the search buffer.
     int OpenFile(const std::string& path);
-    // Reads the next record after skipping `skip` video records forward (> 0) or backward
-    // (< 0), landing on a key record; see ReadResult.
+    // Reads the next record after skipping `skip` video records forward, landing on a key
+    // record; see ReadResult.
     int ReadRecord(int skip);
+    // Steps back from the record the channel cycle names to the video record a backward mode
+    // moving `cycles` cycles per cycle shown goes to, and reads it; at the first record it
+    // reads that one (edge state first). See ReadResult.
+    int ReadRecordBefore(int cycles);
     // Finds a key video record within the search window after (or before) `offset` and
     // positions the file there.
     int SeekKeyRecord(std::uint64_t offset, bool backward);
-    // The records to skip in `mode` at this step.
+    // The records a fast forward mode skips at this step.
     int SkipCount(std::uint32_t mode) const;
 
     std::uint64_t GetPosition() const { return m_position; }
     Edge GetEdgeState() const { return m_edge; }
-    std::uint8_t GetChannelCount() const { return m_channelCount; }
-    std::uint8_t GetCycleCounter() const { return m_cycleCounter; }
+    std::uint8_t GetChannelCount() const { return m_cycle.GetChannelCount(); }
+    std::uint8_t GetCycleCounter() const { return m_cycle.GetCounter(); }
+    const CQXPictureRestorer& GetRestorer() const { return m_restorer; }
     CQXVideoFrame& GetFrame(std::uint32_t index) { return *m_frames[index]; }
     std::uint32_t GetFrameIndex() const { return m_frameIndex; }
     CQXAudioFrame& GetAudioFrame() { return *m_audio; }
 
 private:
     bool ReadHeader(QXMysRecordHeader& header);
+    // Reads the record header at the position; bytes that are not one send it to a key record
+    // near them. False when no record can be found.
+    bool ReadRecordHeader(QXMysRecordHeader& header);
     bool IsLastRecord(const QXMysRecordHeader& header) const;
+    // Loads the record whose header was just read; a video record landed on by a backward mode
+    // gets its true picture.
+    int LoadRecord(const QXMysRecordHeader& header, bool landed);
     int LoadAudio(const QXMysRecordHeader& header);
-    int LoadVideo(const QXMysRecordHeader& header);
+    int LoadVideo(const QXMysRecordHeader& header, bool landed);
     void Pace(const QXMysRecordHeader& header);
     // Sleeps 1 ms at a time until `done`; false when the player is being closed first.
     bool WaitUntil(const std::function<bool()>& done, bool endOnCommand);
@@ -101,8 +117,7 @@ private:
 
     std::atomic<std::uint32_t> m_mode{QXPlayMode::kNone};
     std::uint64_t m_firstPosition = 0;
-    std::uint8_t m_channelCount = 1;
-    std::uint8_t m_cycleCounter = 0;
+    CQXChannelCycle m_cycle;
     std::uint32_t m_lastFrameTick = 0;
     std::unique_ptr<std::uint8_t[]> m_readBuffer;
     mutable std::mutex m_nameMutex;
@@ -116,6 +131,8 @@ private:
     std::uint32_t m_frameIndex = 0;
     std::array<std::unique_ptr<CQXVideoFrame>, kFrames> m_frames;
     std::unique_ptr<CQXAudioFrame> m_audio;
+    CQXMysFrameHistory m_history;
+    CQXPictureRestorer m_restorer;
     std::atomic<bool> m_pacing{true};
     std::atomic<bool> m_closing{false};
 };

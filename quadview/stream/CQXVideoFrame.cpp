@@ -1,5 +1,6 @@
 #include "CQXVideoFrame.h"
 
+#include "CQXVideoDecoder.h"
 #include "KWErrorReport.h"
 #include "KWExitHook.h"
 #include "QXChannelSet.h"
@@ -34,6 +35,7 @@ void CQXVideoFrame::Reset() {
     m_channelSet = 0;
     m_sliceCount = 0;
     std::fill(std::begin(m_sliceOffsets), std::end(m_sliceOffsets), 0u);
+    m_decodedPicture.reset();
     SetComplete(false);
 }
 
@@ -108,7 +110,7 @@ void CQXVideoFrame::FindSlices() {
 }
 
 std::uint8_t CQXVideoFrame::GetChannel() const {
-    return IsComplete() ? GetData()[0] & 0x07 : kNoChannel;
+    return IsComplete() ? ChannelOf(GetData()[0]) : kNoChannel;
 }
 
 std::uint8_t CQXVideoFrame::GetQuantiser() const {
@@ -116,7 +118,7 @@ std::uint8_t CQXVideoFrame::GetQuantiser() const {
 }
 
 std::uint32_t CQXVideoFrame::IsKeyFrame() const {
-    return IsComplete() ? GetData()[0] >> 7 : kNotComplete;
+    return IsComplete() ? (IsKeyHeader(GetData()[0]) ? 1u : 0u) : kNotComplete;
 }
 
 std::uint8_t CQXVideoFrame::GetSliceCount() const {
@@ -134,6 +136,10 @@ int CQXVideoFrame::GetSliceAddress(std::uint8_t index, const std::uint8_t*& addr
 
 std::uint32_t CQXVideoFrame::GetSliceOffset(std::uint8_t index) const {
     return index < m_sliceCount ? m_sliceOffsets[index] : 0;
+}
+
+const std::uint8_t* const* CQXVideoFrame::DecodeWith(CQXVideoDecoder& decoder) const {
+    return m_decodedPicture ? decoder.LoadPicture(*m_decodedPicture) : decoder.Decode(this);
 }
 
 QXTimestamp CQXVideoFrame::GetTimestamp() const {

@@ -5,10 +5,18 @@
 
 #include <atomic>
 #include <cstdint>
+#include <memory>
+
+class CQXVideoDecoder;
+struct QXDecodedPicture;
 
 // Collects the bytes of one video frame from the stream: its header byte, then one slice per
 // macroblock row, each beginning with 00 00 01. A complete frame belongs to its consumer until
 // the consumer calls Reset; the complete mark is the hand-over between threads.
+//
+// A frame shown out of stream order (backward play) cannot be decoded onto its channel's previous
+// picture, which is then a later one: its reader decodes it ahead, in stream order, and the frame
+// carries the resulting picture to its consumer.
 class CQXVideoFrame : public CKWBuffer_BYTE, public CQXCodedPicture {
 public:
     static constexpr std::uint32_t kCapacity = 131072;
@@ -34,6 +42,8 @@ public:
     bool IsInFrame() const { return m_inFrame; }
 
     // Header byte: bits 0-2 channel, 3-6 quantiser, 7 key picture.
+    static std::uint8_t ChannelOf(std::uint8_t header) { return header & 0x07; }
+    static bool IsKeyHeader(std::uint8_t header) { return (header >> 7) != 0; }
     std::uint8_t GetChannel() const;
     std::uint8_t GetQuantiser() const override;
     std::uint32_t IsKeyFrame() const override;
@@ -52,6 +62,16 @@ public:
     // stream's order. A composite picture also becomes channel 4 in the header byte.
     void SetChannelSetFromRecord(std::uint8_t recordChannels);
 
+    // The picture decoded ahead for this frame, or null; Reset drops it.
+    void SetDecodedPicture(std::shared_ptr<const QXDecodedPicture> picture) {
+        m_decodedPicture = std::move(picture);
+    }
+    const QXDecodedPicture* GetDecodedPicture() const { return m_decodedPicture.get(); }
+    // What a consumer shows for this frame with its channel's decoder: the picture decoded
+    // ahead when there is one (the decoder continues from it), else the frame decoded onto the
+    // decoder's picture. The decoder's output planes, or null when nothing can be shown.
+    const std::uint8_t* const* DecodeWith(CQXVideoDecoder& decoder) const;
+
 private:
     void RecordSlice(std::uint32_t offset);
 
@@ -62,4 +82,5 @@ private:
     std::atomic<bool> m_complete{false};
     std::uint8_t m_sliceCount = 0;
     std::uint32_t m_sliceOffsets[kMaxSlices] = {};
+    std::shared_ptr<const QXDecodedPicture> m_decodedPicture;
 };

@@ -4,6 +4,16 @@
 #include "QXLittleEndian.h"
 
 #include <cstring>
+#include <unistd.h>
+
+bool QXMysRecordHeader::Read(int file, std::uint64_t offset, QXMysRecordHeader& header) {
+    std::uint8_t bytes[kSize];
+    if (pread(file, bytes, sizeof bytes, static_cast<off_t>(offset)) !=
+        static_cast<ssize_t>(sizeof bytes))
+        return false;
+    header = FromBytes(bytes);
+    return true;
+}
 
 QXMysRecordHeader QXMysRecordHeader::FromBytes(const std::uint8_t* bytes) {
     QXMysRecordHeader header;

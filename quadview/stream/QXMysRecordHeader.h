@@ -27,6 +27,8 @@ struct QXMysRecordHeader {
     std::uint8_t keyFlag = 0;  // video: 1 for a key frame
 
     static QXMysRecordHeader FromBytes(const std::uint8_t* bytes);
+    // Reads the header at `offset` of an open file; false when 28 bytes cannot be read there.
+    static bool Read(int file, std::uint64_t offset, QXMysRecordHeader& header);
     void ToBytes(std::uint8_t* bytes) const;
 
     bool IsVideo() const { return magic == kVideoMagic; }

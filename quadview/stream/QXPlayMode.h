@@ -53,6 +53,13 @@ constexpr bool IsFastForward(std::uint32_t code) {
 constexpr bool IsRewind(std::uint32_t code) {
     return code >= kRewind2 && code <= kRewind64;
 }
+// Channel cycles a backward mode moves back for each cycle it shows: 1 for "oner" and "rev"
+// (one frame at a time), 2 to 64 for "rew2" to "rew64"; 0 for the other modes.
+constexpr int BackwardCycles(std::uint32_t code) {
+    if (code == kOneReverse || code == kReverse)
+        return 1;
+    return IsRewind(code) ? 2 << (code - kRewind2) : 0;
+}
 // The modes that read nothing.
 constexpr bool IsStopped(std::uint32_t code) {
     return code == kNone || code == kPause;

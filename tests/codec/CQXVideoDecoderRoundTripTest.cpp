@@ -1,4 +1,5 @@
 #include "CQXVideoDecoder.h"
+#include "QXDecodedPicture.h"
 #include "VideoTestPictures.h"
 
 #include <gtest/gtest.h>
@@ -87,4 +88,38 @@ TEST(CQXVideoDecoderRoundTrip, NonKeyPicturesCodeOnlyWhatMoved) {
         ASSERT_EQ(encoder.Encode(MakeScene(g.width, g.height, 4).View(), false, options, body), 1);
         EXPECT_EQ(body.size(), 2u + 5u * static_cast<std::size_t>(g.slices));
     }
+}
+
+TEST(CQXVideoDecoderRoundTrip, ASavedPictureLetsAnotherDecoderGoOnAsTheFirstWould) {
+    CQXVideoEncoder encoder;
+    CQXVideoDecoder first, second;
+    ASSERT_EQ(first.Initialize(), 1);
+    ASSERT_EQ(second.Initialize(), 1);
+    QXDecodedPicture saved;
+    second.SavePicture(saved);
+    EXPECT_EQ(saved.width, 0);
+    EXPECT_EQ(second.LoadPicture(saved), nullptr) << "no picture to go on from";
+
+    CQXVideoFrame frame;
+    CQXVideoEncoder::Options options;
+    for (int phase = 0; phase < 3; ++phase) {
+        std::vector<std::uint8_t> body;
+        ASSERT_EQ(encoder.Encode(MakeScene(640, 224, phase).View(), phase == 0, options, body), 1);
+        ASSERT_TRUE(AssembleFrame(frame, body));
+        ASSERT_NE(first.Decode(&frame), nullptr);
+        if (phase == 1) {
+            first.SavePicture(saved);
+            EXPECT_EQ(saved.planes.size(), 640u * 224u * 3 / 2);
+            const std::uint8_t* const* loaded = second.LoadPicture(saved);
+            ASSERT_NE(loaded, nullptr);
+            EXPECT_EQ(second.GetWidth(), 640);
+            EXPECT_EQ(second.GetHeight(), 224);
+            ExpectSamePicture(loaded, encoder.GetReconstruction());
+        }
+    }
+    // The non-key picture after the saved one decodes the same on both.
+    const std::uint8_t* const* planes = second.Decode(&frame);
+    ASSERT_NE(planes, nullptr);
+    ExpectSamePicture(planes, encoder.GetReconstruction());
+    EXPECT_EQ(second.GetCounter(CQXVideoDecoder::kNoPicture), 0u);
 }

@@ -6,6 +6,7 @@
 #include "KWDisplaySurface.h"
 #include "KWExitRecorder.h"
 #include "KWMessageBoxRecorder.h"
+#include "QXDecodedPicture.h"
 #include "ScreenTestSupport.h"
 
 #include <gtest/gtest.h>
@@ -249,6 +250,34 @@ TEST_F(CQXDirectDrawSurface7ConversionTest, FailedDecodeKeepsNoPictureAndCountsT
     EXPECT_EQ(fresh.GetCounter(CQXVideoDecoder::kNoPicture), 1u);
     EXPECT_EQ(fresh.GetCounter(CQXVideoDecoder::kNullFrame), 1u);
     EXPECT_EQ(fresh.GetWidth(), 32u);
+}
+
+TEST_F(CQXDirectDrawSurface7ConversionTest, AFrameCarryingItsPictureShowsItAndTheChannelGoesOn) {
+    Open(kAllPixelLayouts);
+    CQXVideoEncoder encoder;
+    CQXVideoFrame key, delta, next;
+    ASSERT_TRUE(EncodeFrame(key, encoder, MakeFlat(320, 112, 60, 100, 150).View(), 0, 8, kTime));
+    ASSERT_TRUE(
+        EncodeFrame(delta, encoder, MakeFlat(320, 112, 90, 100, 150).View(), 0, 8, kTime, false));
+    ASSERT_TRUE(
+        EncodeFrame(next, encoder, MakeFlat(320, 112, 120, 100, 150).View(), 0, 8, kTime, false));
+    // The non-key frame's picture decoded ahead, as a reader going backwards gives it.
+    CQXVideoDecoder ahead;
+    ASSERT_EQ(ahead.Initialize(), 1);
+    ASSERT_NE(ahead.Decode(&key), nullptr);
+    ASSERT_NE(ahead.Decode(&delta), nullptr);
+    auto picture = std::make_shared<QXDecodedPicture>();
+    ahead.SavePicture(*picture);
+    delta.SetDecodedPicture(picture);
+
+    // The surface has seen no key picture, yet shows it; the channel's next picture goes on
+    // from it.
+    ASSERT_EQ(m_surface.Decode(&delta), 1);
+    EXPECT_TRUE(Near(Pixel(10, 10), RgbOf(90, 100, 150)));
+    ASSERT_EQ(m_surface.Decode(&next), 1);
+    EXPECT_TRUE(Near(Pixel(10, 10), RgbOf(120, 100, 150)));
+    delta.Reset();
+    EXPECT_EQ(delta.GetDecodedPicture(), nullptr);
 }
 
 TEST_F(CQXDirectDrawSurface7ConversionTest, LostSurfaceIsRestoredBeforeDecodingIntoIt) {

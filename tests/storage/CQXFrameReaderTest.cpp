@@ -134,7 +134,7 @@ TEST(CQXFrameReader, AudioPacketsAndBadPacketsBetweenFrames) {
     EXPECT_TRUE(reader.IsAtEnd());
 }
 
-TEST(CQXFrameReader, SkipsFrameStartsForwardAndBackward) {
+TEST(CQXFrameReader, SkipsPacketsWithFrameStartsForward) {
     // One large frame per packet or two: every key picture starts in its own packet.
     CQXVideoEncoder encoder;
     std::vector<Bytes> bodies;
@@ -149,15 +149,11 @@ TEST(CQXFrameReader, SkipsFrameStartsForwardAndBackward) {
     EXPECT_TRUE(SameBody(*reader.GetCompletedFrame(), bodies[0]));
     reader.GetCompletedFrame()->Reset();
 
-    // Forward: two packets with start codes are passed; collecting restarts at the next one.
+    // Two packets with start codes are passed; collecting restarts at the next one.
     const std::uint32_t before = reader.GetPosition();
     ASSERT_EQ(reader.ReadFrame(2), CQXFrameReader::kVideo);
     EXPECT_GT(reader.GetPosition(), before + 1);
     reader.GetCompletedFrame()->Reset();
-
-    // Backward to the start: nothing, at packet 0.
-    EXPECT_EQ(reader.ReadFrame(-50), CQXFrameReader::kNothing);
-    EXPECT_TRUE(reader.IsAtStart());
 
     // Seeking and reading again gives the first frame.
     reader.Seek(0);
@@ -186,4 +182,39 @@ TEST(CQXFrameReader, UnreadablePacketEndsTheCallButNotTheWalk) {
     EXPECT_GE(nothing, 1);
     EXPECT_GT(frames, 0);
     EXPECT_LT(frames, static_cast<int>(bodies.size()));
+}
+
+TEST(CQXFrameReader, LandsOnAFrameByThePlaceOfItsStartCode) {
+    // Small frames, many to a packet, one of them begun by a start code cut in two by sound.
+    std::vector<Bytes> bodies = SmallFrames(120);
+    MemoryStream stream;
+    stream.AddVideoSplitBySound(bodies, 60);
+    CQXFrameReader reader(stream);
+    std::vector<std::uint64_t> places;
+    for (int result; (result = reader.ReadFrame(0)) != CQXFrameReader::kNothing;) {
+        if (result == CQXFrameReader::kVideo) {
+            EXPECT_TRUE(SameBody(*reader.GetCompletedFrame(), bodies[places.size()]));
+            places.push_back(reader.GetCompletedPlace());
+            reader.GetCompletedFrame()->Reset();
+        }
+    }
+    ASSERT_EQ(places.size(), bodies.size());
+
+    // Backwards, each frame again from its place; the one that runs over the sound packet
+    // comes after the sound.
+    for (std::size_t n = bodies.size(); n-- > 0;) {
+        int result = reader.ReadFrameAt(places[n]);
+        if (n == 59) {
+            EXPECT_EQ(result, CQXFrameReader::kAudio);
+            result = reader.ReadFrame(0);
+        }
+        ASSERT_EQ(result, CQXFrameReader::kVideo) << n;
+        EXPECT_TRUE(SameBody(*reader.GetCompletedFrame(), bodies[n])) << n;
+        EXPECT_EQ(reader.GetCompletedPlace(), places[n]);
+        reader.GetCompletedFrame()->Reset();
+    }
+    // Forward reading goes on after a landing.
+    ASSERT_EQ(reader.ReadFrame(0), CQXFrameReader::kVideo);
+    EXPECT_TRUE(SameBody(*reader.GetCompletedFrame(), bodies[1]));
+    EXPECT_EQ(reader.GetCompletedPlace(), places[1]);
 }

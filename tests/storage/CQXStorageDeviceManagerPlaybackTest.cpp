@@ -205,8 +205,7 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, Forward64ShowsEveryFrameWithoutWaiti
     EXPECT_GE(CountOf(m_target, CQXStorageDeviceManager::kMessageAudioSkipped), audioPackets);
 }
 
-TEST_F(CQXStorageDeviceManagerPlaybackTest,
-       Rewind64GoesBack268FrameStartsPerCycleAndStopsAtPacket0) {
+TEST_F(CQXStorageDeviceManagerPlaybackTest, Rewind64ShowsEverySixtyFourthCycleAndStopsAtPacket0) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 820 * 0.033);
     options.padFrames = true;
     Open(options);
@@ -221,10 +220,11 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest,
     m_manager->SetPlayMode(kRewind64, kNoTarget);
     ASSERT_TRUE(
         WaitForModeChanges({kPlay, kPause, kOneForward, kPause, kRewind64, kOneForward, kPause}));
-    // A cycle start skips back 67 cycles of four frames (the frame shown last included), the
-    // other frames step back one; packet 0 turns the mode into one cycle from the start.
-    EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{790, 791, 792, 793, 526, 525, 524, 523, 256,
-                                                        255, 254, 253, 0, 1, 2, 3}));
+    // Each cycle shown, latest frame first, lies 64 cycles of four frames before the one shown
+    // last; packet 0 turns the mode into one cycle from the start.
+    EXPECT_EQ(ShownIndices(),
+              (std::vector<std::size_t>{790, 791, 792, 793, 537, 536, 535, 534, 281, 280,
+                                        279, 278, 25,  24,  23,  22,  0,   1,   2,   3}));
     EXPECT_EQ(m_manager->GetPosition(0), StartPacket(4) + 1);
 }
 
@@ -239,7 +239,40 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, ReverseReachingPacket0ShowsTheFirstC
     m_manager->SetPlayMode(kReverse, kNoTarget);
     ASSERT_TRUE(
         WaitForModeChanges({kPlay, kPause, kOneForward, kPause, kReverse, kOneForward, kPause}));
-    EXPECT_EQ(ShownIndices(), (std::vector<std::size_t>{9, 10, 11, 12, 5, 4, 3, 2, 0, 1, 2, 3}));
+    // Every frame before the cycle on screen, latest first, down to the first; then the first
+    // cycle again from packet 0.
+    EXPECT_EQ(ShownIndices(),
+              (std::vector<std::size_t>{9, 10, 11, 12, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0, 1, 2, 3}));
+}
+
+TEST_F(CQXStorageDeviceManagerPlaybackTest,
+       ReverseAmongSoundAndSmallFramesShowsEveryFrameBackToTheStart) {
+    // Several frames to a packet and sound packets between them; 7-slice frames are not paced.
+    DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 3);
+    options.audio = true;
+    options.motion = true;
+    Open(options);
+    const std::size_t n = m_truth.frames.size();
+    StartIn(kPlay);
+    ASSERT_TRUE(WaitForModeChanges({kPlay, kOneReverse, kPause}));
+    const std::size_t forward = m_manager->FrameCount();
+    m_manager->SetPlayMode(kReverse, kNoTarget);
+    ASSERT_TRUE(WaitForModeChanges({kPlay, kOneReverse, kPause, kReverse, kOneForward, kPause}));
+    const auto shown = m_manager->Frames();
+    ASSERT_GE(shown.size(), forward + 4);
+    // Every frame before the last one "oner" showed, in reverse order, then the first cycle.
+    std::vector<std::pair<std::uint32_t, int>> expected, actual;
+    for (std::size_t i = 0; i < shown.size() - forward; ++i)
+        actual.emplace_back(shown[forward + i].packet, shown[forward + i].channel);
+    const std::size_t reversed = actual.size() - 4;
+    ASSERT_LT(reversed, n);
+    for (std::size_t i = reversed; i-- > 0;)
+        expected.emplace_back(m_truth.frames[i].packet, m_truth.frames[i].channel);
+    for (std::size_t i = 0; i < 4; ++i)
+        expected.emplace_back(m_truth.frames[i].packet, m_truth.frames[i].channel);
+    EXPECT_EQ(actual, expected);
+    EXPECT_EQ(shown[forward - 1].packet, m_truth.frames[reversed].packet);
+    EXPECT_GE(CountOf(m_target, CQXStorageDeviceManager::kMessageAudioSkipped), 1u);
 }
 
 TEST_F(CQXStorageDeviceManagerPlaybackTest,

@@ -19,6 +19,7 @@ public:
     using CQXMysPlayer::OnProcess;
     using CQXMysPlayer::OpenFile;
     using CQXMysPlayer::ReadRecord;
+    using CQXMysPlayer::ReadRecordBefore;
     using CQXMysPlayer::SkipCount;
     void Command(std::uint32_t mode, std::uint32_t parameter = QXPlayMode::kNoTarget) {
         const CKWThread::Command command{mode, parameter, 0};
@@ -47,7 +48,7 @@ std::vector<TestRecord> VideoRecords(std::uint32_t count, std::vector<std::uint3
 }
 } // namespace
 
-TEST(CQXMysPlayer, FastModesSkipByTheChannelCountAtACycleStart) {
+TEST(CQXMysPlayer, FastForwardSkipsByTheChannelCountAtACycleStart) {
     KWTempDir dir;
     WriteMysFile(dir / "a.mys", VideoRecords(4, {0}, 0x0F));
     StepPlayer player;
@@ -58,8 +59,6 @@ TEST(CQXMysPlayer, FastModesSkipByTheChannelCountAtACycleStart) {
     EXPECT_EQ(player.GetChannelCount(), 4);
     EXPECT_EQ(player.GetCycleCounter(), 1);
     EXPECT_EQ(player.SkipCount(QXPlayMode::kFastForward64), 0);
-    EXPECT_EQ(player.SkipCount(QXPlayMode::kRewind64), -2);
-    EXPECT_EQ(player.SkipCount(QXPlayMode::kReverse), -2);
     for (int i = 0; i < 3; ++i) {
         player.ReadRecord(0);
         player.Loaded();
@@ -67,15 +66,10 @@ TEST(CQXMysPlayer, FastModesSkipByTheChannelCountAtACycleStart) {
     ASSERT_EQ(player.GetCycleCounter(), 0);
     const std::pair<std::uint32_t, int> expected[] = {{QXPlayMode::kPlay, 0},
                                                       {QXPlayMode::kOneForward, 0},
-                                                      {QXPlayMode::kOneReverse, -8},
-                                                      {QXPlayMode::kReverse, -8},
                                                       {QXPlayMode::kFastForward2, 4},
                                                       {QXPlayMode::kFastForward8, 28},
                                                       {QXPlayMode::kFastForward32, 124},
                                                       {QXPlayMode::kFastForward64, 256},
-                                                      {QXPlayMode::kRewind2, -12},
-                                                      {QXPlayMode::kRewind32, -132},
-                                                      {QXPlayMode::kRewind64, -260},
                                                       {QXPlayMode::kPause, 0}};
     for (const auto& [mode, skip] : expected)
         EXPECT_EQ(player.SkipCount(mode), skip) << QXPlayMode::Name(mode);
@@ -116,9 +110,13 @@ TEST(CQXMysPlayer, AudioRecordsAreNotCountedWhenSkipping) {
     // the next key record is 7 (6 if audio counted).
     EXPECT_EQ(player.ReadRecord(6), CQXMysPlayer::kKeyVideo);
     EXPECT_EQ(player.Loaded(), 7u);
-    // Back: 7 to 3 count up from -6 to -1; the key record before them is 0 (3 if audio
-    // counted).
-    EXPECT_EQ(player.ReadRecord(-6), CQXMysPlayer::kKeyVideo);
+    // Back six cycles of one channel from 7: record 1 (3 if audio counted); backward play
+    // lands on the exact record, key or not.
+    EXPECT_EQ(player.ReadRecordBefore(6), CQXMysPlayer::kVideo);
+    EXPECT_EQ(player.Loaded(), 1u);
+    EXPECT_EQ(player.GetEdgeState(), CQXMysPlayer::kEdgeInside);
+    // Further back than the file goes: the first record.
+    EXPECT_EQ(player.ReadRecordBefore(6), CQXMysPlayer::kKeyVideo);
     EXPECT_EQ(player.Loaded(), 0u);
     EXPECT_EQ(player.GetEdgeState(), CQXMysPlayer::kEdgeFirst);
 }
@@ -201,11 +199,11 @@ TEST(CQXMysPlayer, OpeningPlaysAtOnceAndBackwardPlayAtTheFirstRecordRestartsFrom
     EXPECT_EQ(listener.Modes(), (std::vector<std::uint32_t>{
                                     QXPlayMode::kPlay, QXPlayMode::kPause, QXPlayMode::kReverse,
                                     QXPlayMode::kOneForward, QXPlayMode::kPause}));
-    // Backwards through the key records 9 and 5 to the first record; "onef" then reads from
-    // offset 0, finds the file header and lands on the first key record again.
+    // Backwards through every record to the first; "onef" then reads from offset 0, finds the
+    // file header and lands on the first key record again.
     const std::vector<std::uint32_t> shown = listener.ShownNumbers();
     EXPECT_EQ(std::vector<std::uint32_t>(shown.begin() + 12, shown.end()),
-              (std::vector<std::uint32_t>{9, 5, 0, 0}));
+              (std::vector<std::uint32_t>{10, 9, 8, 7, 6, 5, 4, 3, 2, 1, 0, 0}));
     EXPECT_EQ(listener.Frames().back().position, offsets[1]);
     player.Close();
     EXPECT_EQ(listener.Modes().back(), QXPlayMode::kNone);

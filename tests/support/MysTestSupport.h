@@ -46,10 +46,12 @@ struct TestRecord {
     std::uint8_t channels = 0x01;
     std::uint32_t timeDifference = 0;
     QXTimestamp timestamp;
+    // A video record's frame after its start code; when empty, a filler of `length` bytes.
+    std::vector<std::uint8_t> body;
 };
 
-// Writes a MYS file of the records (data: start code and a filler for video, zeros for
-// audio), linked as the recorder links them. Returns each record's offset.
+// Writes a MYS file of the records (data: start code and the body or a filler for video, zeros
+// for audio), linked as the recorder links them. Returns each record's offset.
 inline std::vector<std::uint64_t> WriteMysFile(const std::string& path,
                                                const std::vector<TestRecord>& records,
                                                bool finishHeader = true) {
@@ -59,12 +61,14 @@ inline std::vector<std::uint64_t> WriteMysFile(const std::string& path,
     std::uint32_t previous = 0;
     for (std::size_t n = 0; n < records.size(); ++n) {
         const TestRecord& r = records[n];
+        const bool coded = r.video && !r.body.empty();
+        const auto length = coded ? static_cast<std::uint32_t>(r.body.size() + 4) : r.length;
         QXMysRecordHeader h;
         h.magic = r.video ? QXMysRecordHeader::kVideoMagic : QXMysRecordHeader::kAudioMagic;
         h.sequence = static_cast<std::uint32_t>(n);
         h.timeDifference = r.timeDifference;
         h.previousLength = previous;
-        h.length = r.length;
+        h.length = length;
         h.timestamp = r.timestamp;
         h.channels = r.video ? r.channels : 0;
         h.keyFlag = r.video && r.key ? 1 : 0;
@@ -72,17 +76,20 @@ inline std::vector<std::uint64_t> WriteMysFile(const std::string& path,
         std::uint8_t bytes[QXMysRecordHeader::kSize];
         h.ToBytes(bytes);
         file.insert(file.end(), bytes, bytes + sizeof bytes);
-        std::vector<std::uint8_t> data(r.length, r.video ? 0x5A : 0);
+        std::vector<std::uint8_t> data(length, r.video ? 0x5A : 0);
         if (!r.video)
-            for (std::uint32_t i = QXMysRecordHeader::kAudioLead; i < r.length; ++i)
+            for (std::uint32_t i = QXMysRecordHeader::kAudioLead; i < length; ++i)
                 data[i] = AudioByte(i - QXMysRecordHeader::kAudioLead);
-        if (r.video && r.length >= 4) {
+        if (r.video && length >= 4) {
             const std::uint8_t code[4] = {0, 0, 1, 0xF8};
             std::memcpy(data.data(), code, 4);
-            data[4 % r.length] = r.key ? 0x80 : 0x00; // the frame header byte
+            if (coded)
+                std::copy(r.body.begin(), r.body.end(), data.begin() + 4);
+            else
+                data[4 % length] = r.key ? 0x80 : 0x00; // the frame header byte
         }
         file.insert(file.end(), data.begin(), data.end());
-        previous = r.length;
+        previous = length;
         if (n == 0)
             fileHeader.firstTimestamp = r.timestamp;
         fileHeader.lastTimestamp = r.video ? r.timestamp : QXTimestamp{};

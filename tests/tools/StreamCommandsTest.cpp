@@ -9,6 +9,7 @@
 #include <QImage>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
 #include <memory>
 #include <sstream>
@@ -53,6 +54,35 @@ TEST_F(StreamCommandsTest, FramesListsEveryFrameDecoded) {
     EXPECT_EQ(n, s_disk->Result().frames.size());
     // The same walk through --drive gives the same lines.
     EXPECT_EQ(RunQvTool("frames --drive " + Image()).output, run.output);
+}
+
+TEST_F(StreamCommandsTest, FramesInReverseListsEveryFrameBackwardsWithItsForwardPicture) {
+    // The lines without their running number "n".
+    const auto frames = [](const std::string& output) {
+        std::vector<std::string> lines;
+        std::istringstream in(output);
+        for (std::string line; std::getline(in, line);)
+            lines.push_back(line.substr(line.find(',')));
+        return lines;
+    };
+    const KWProgramRun forward = RunQvTool("frames " + Image());
+    ASSERT_EQ(forward.status, 0) << forward.output;
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --mode play").output, forward.output);
+    const KWProgramRun reverse = RunQvTool("frames " + Image() + " --mode rev --from-end");
+    ASSERT_EQ(reverse.status, 0) << reverse.output;
+    std::vector<std::string> expected = frames(forward.output);
+    std::reverse(expected.begin(), expected.end());
+    EXPECT_EQ(frames(reverse.output), expected);
+    EXPECT_EQ(reverse.output.rfind("{\"n\":0,", 0), 0u);
+
+    // One cycle of the two channels before a packet, and a count.
+    const std::string middle = std::to_string(s_result->frames[20].packet);
+    const KWProgramRun step =
+        RunQvTool("frames " + Image() + " --mode oner --from-packet " + middle);
+    EXPECT_EQ(frames(step.output).size(), 2u) << step.output;
+    EXPECT_EQ(
+        frames(RunQvTool("frames " + Image() + " --mode rew8 --from-end --count 3").output).size(),
+        3u);
 }
 
 TEST_F(StreamCommandsTest, AudioWritesTheSourceToneAtTheChosenVolume) {
@@ -120,6 +150,11 @@ TEST_F(StreamCommandsTest, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
 TEST_F(StreamCommandsTest, BadArgumentsAndForeignDrivesAreRefused) {
     EXPECT_EQ(RunQvTool("frames").status, 2);
     EXPECT_EQ(RunQvTool("frames " + Image() + " --bogus").status, 2);
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --mode pause").status, 2);
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --mode backwards").status, 2);
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --mode rev --from-packet 3 --from-end").status, 2);
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --count 0").status, 2);
+    EXPECT_EQ(RunQvTool("frames " + Image() + " --from-packet 99999999").status, 1);
     EXPECT_EQ(RunQvTool("audio " + Image()).status, 2) << "--wav is required";
     EXPECT_EQ(RunQvTool("audio " + Image() + " --wav x.wav --volume 101").status, 2);
     EXPECT_EQ(RunQvTool("render " + Image() + " --frames 0 --size 10x10 --out x.bmp").status, 2);
