@@ -8,6 +8,7 @@
 
 #include <limits>
 #include <new>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -105,7 +106,14 @@ int CKWImageBuffer::ReadBmp(int file) {
         return 0;
     // A negative height stores the rows top-down.
     const bool topDown = height < 0;
-    if (!Create(width, topDown ? -height : height))
+    const std::int32_t rows = topDown ? -height : height;
+    // A header that promises more rows than the file holds is refused before any memory is
+    // taken for them.
+    struct stat status {};
+    if (width <= 0 || fstat(file, &status) != 0 ||
+        offset + RowBytes(width) * static_cast<std::uint64_t>(rows) >
+            static_cast<std::uint64_t>(status.st_size) ||
+        !Create(width, rows))
         return 0;
     bool read = lseek(file, offset, SEEK_SET) == static_cast<off_t>(offset);
     if (topDown) {
