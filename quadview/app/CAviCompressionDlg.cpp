@@ -14,9 +14,9 @@
 
 namespace {
 const char* const kTitle = "Video Compression";
-const char* const kCompressorText = "&Compressor:";
-const char* const kQualityText = "Compression &Quality:";
-const char* const kKeyFrameText = "&Key Frame Every";
+const char* const kCompressorText = "Compressor:";
+const char* const kQualityText = "Compression Quality:";
+const char* const kKeyFrameText = "Key Frame Every";
 const char* const kKeyFrameUnitText = "frames";
 constexpr int kCompressorMinimumWidth = 240;
 } // namespace
