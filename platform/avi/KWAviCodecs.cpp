@@ -28,12 +28,16 @@ double QualityShare(std::uint32_t quality) {
 
 const std::vector<Info>& Table() {
     static const std::vector<Info> table = {
+        // codec, name, key, encoder, pixel format, quality, key frames, even size
         {KWAviCodec::kFullFrames, "Full Frames (Uncompressed)", "raw", nullptr, AV_PIX_FMT_BGR24,
-         false, false},
-        {KWAviCodec::kMotionJpeg, "Motion JPEG", "mjpeg", "mjpeg", AV_PIX_FMT_YUV420P, true, false},
-        {KWAviCodec::kMpeg4, "MPEG-4 Part 2", "mpeg4", "mpeg4", AV_PIX_FMT_YUV420P, true, true},
-        {KWAviCodec::kFfv1, "FFV1 (Lossless)", "ffv1", "ffv1", AV_PIX_FMT_0RGB32, false, true},
-        {KWAviCodec::kH264, "H.264", "h264", "libx264", AV_PIX_FMT_YUV420P, true, true},
+         false, false, false},
+        {KWAviCodec::kMotionJpeg, "Motion JPEG", "mjpeg", "mjpeg", AV_PIX_FMT_YUV420P, true, false,
+         false},
+        {KWAviCodec::kMpeg4, "MPEG-4 Part 2", "mpeg4", "mpeg4", AV_PIX_FMT_YUV420P, true, true,
+         false},
+        {KWAviCodec::kFfv1, "FFV1 (Lossless)", "ffv1", "ffv1", AV_PIX_FMT_0RGB32, false, true,
+         false},
+        {KWAviCodec::kH264, "H.264", "h264", "libx264", AV_PIX_FMT_YUV420P, true, true, true},
     };
     return table;
 }

@@ -25,6 +25,7 @@ struct Info {
     AVPixelFormat pixelFormat;
     bool hasQuality;
     bool hasKeyFrames;
+    bool evenSize; // the encoder takes only pictures of even width and height
 };
 
 // Every compressor, in the order the dialog lists them.

@@ -96,6 +96,12 @@ KWAviResult KWAviWriterState::MakeCompressedStream(const KWAviCompressOptions& o
         format.format = AV_PIX_FMT_BGR24;
         format.bits_per_coded_sample = CKWImageBuffer::kBitsPerPixel;
     } else {
+        // A picture of odd size loses its last column or row to such an encoder.
+        const KWAviCodecs::Info* info = KWAviCodecs::Find(options.codec);
+        if (info != nullptr && info->evenSize) {
+            format.width &= ~1;
+            format.height &= ~1;
+        }
         std::string reason;
         encoder = KWAviCodecs::OpenEncoder(options, Width(), Height(), TimeBase(),
                                            file.WantsGlobalHeader(), reason);
@@ -121,9 +127,13 @@ KWAviResult KWAviWriterState::MakeCompressedStream(const KWAviCompressOptions& o
 // Scales and converts the bitmap into the rows given (top row first).
 bool KWAviWriterState::Scale(const CKWImageBuffer& bitmap, std::uint8_t* const* rows,
                              const int* strides, AVPixelFormat format, bool fullRange) {
-    scaler =
-        sws_getCachedContext(scaler, bitmap.GetWidth(), bitmap.GetHeight(), AV_PIX_FMT_BGR24,
-                             Width(), Height(), format, SWS_BICUBIC, nullptr, nullptr, nullptr);
+    // A picture one pixel wider or higher than the stream (an odd size for an encoder that
+    // takes even ones) is cut rather than scaled.
+    auto fit = [](int source, int stream) { return source - stream == 1 ? stream : source; };
+    const int width = fit(bitmap.GetWidth(), Width());
+    const int height = fit(bitmap.GetHeight(), Height());
+    scaler = sws_getCachedContext(scaler, width, height, AV_PIX_FMT_BGR24, Width(), Height(),
+                                  format, SWS_BICUBIC, nullptr, nullptr, nullptr);
     if (scaler == nullptr)
         return false;
     const int* coefficients = sws_getCoefficients(SWS_CS_ITU601);
@@ -134,7 +144,7 @@ bool KWAviWriterState::Scale(const CKWImageBuffer& bitmap, std::uint8_t* const* 
     const std::uint8_t* top =
         Pixels(bitmap) + static_cast<std::size_t>(bitmap.GetHeight() - 1) * bitmap.GetRowBytes();
     const int sourceStride = -rowBytes;
-    return sws_scale(scaler, &top, &sourceStride, 0, bitmap.GetHeight(), rows, strides) == Height();
+    return sws_scale(scaler, &top, &sourceStride, 0, height, rows, strides) == Height();
 }
 
 KWAviResult KWAviWriterState::WriteFullFrame(const CKWImageBuffer& bitmap) {

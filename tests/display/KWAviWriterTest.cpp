@@ -88,16 +88,26 @@ std::string CodecName(const ::testing::TestParamInfo<KWAviCodec>& info) {
 
 // Every compressor this machine offers writes a file that FFmpeg plays back at 5 frames per
 // second with every frame at the bitmap's size, and close to the pictures given; the lossless
-// ones give them back exactly. The odd width needs padded rows in the uncompressed format.
+// ones give them back exactly. The odd width needs padded rows in the uncompressed format; an
+// encoder of even sizes only gets the picture without its last column and row.
 TEST_P(KWAviWriterCodecTest, FramesPlayBackInAnOutsideReader) {
     KWAviCompressOptions options;
     options.codec = GetParam();
-    const int width = 62, height = 48, count = 7;
-    const std::vector<std::uint8_t> expected = Write(options, width, height, count);
+    const int width = 61, height = 47, count = 7;
+    std::vector<std::uint8_t> expected = Write(options, width, height, count);
+    const bool even = KWAviCodecs::Find(GetParam())->evenSize;
+    if (even) {
+        std::vector<std::uint8_t> cut;
+        for (int row = 0; row < count * height; ++row)
+            if (row % height != height - 1)
+                cut.insert(cut.end(), expected.begin() + row * width * 3,
+                           expected.begin() + (row * width + width - 1) * 3);
+        expected = cut;
+    }
     const KWAviProbe probe = KWProbeAvi(m_path);
     ASSERT_TRUE(probe.ok) << probe.report;
-    EXPECT_EQ(probe.width, width);
-    EXPECT_EQ(probe.height, height);
+    EXPECT_EQ(probe.width, even ? width - 1 : width);
+    EXPECT_EQ(probe.height, even ? height - 1 : height);
     EXPECT_EQ(probe.rate, "5/1");
     EXPECT_EQ(probe.frames, count);
     const std::vector<std::uint8_t> decoded = KWAviProbe::DecodeRgb(m_path);
