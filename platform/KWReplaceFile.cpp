@@ -9,12 +9,6 @@
 namespace {
 constexpr mode_t kNewFileMode = 0666; // narrowed by the umask, as for any file the user creates
 
-// A name beside `path` that no other writer in this or another process picks.
-std::string TemporaryName(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(++counter);
-}
-
 bool WriteAll(int fd, const void* data, std::size_t size) {
     const auto* bytes = static_cast<const unsigned char*>(data);
     while (size > 0) {
@@ -31,10 +25,15 @@ bool WriteAll(int fd, const void* data, std::size_t size) {
 }
 } // namespace
 
+std::string KWTemporaryNameBeside(const std::string& path) {
+    static std::atomic<unsigned> counter{0};
+    return path + ".tmp." + std::to_string(getpid()) + "." + std::to_string(++counter);
+}
+
 bool KWReplaceFile(const std::string& path, const void* data, std::size_t size) {
     if (path.empty())
         return false;
-    const std::string temporary = TemporaryName(path);
+    const std::string temporary = KWTemporaryNameBeside(path);
     const int fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, kNewFileMode);
     if (fd < 0)
         return false;

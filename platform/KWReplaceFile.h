@@ -7,3 +7,7 @@
 // file is replaced whole or left as it was. A failure removes the temporary file. True on
 // success.
 bool KWReplaceFile(const std::string& path, const void* data, std::size_t size);
+
+// A name beside `path` for the file that will replace it once complete, one that no other writer
+// in this or another process picks.
+std::string KWTemporaryNameBeside(const std::string& path);

@@ -1,5 +1,7 @@
 #include "CKWAviConverter.h"
 
+#include "KWAviOutput.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavcodec/bsf.h>
@@ -60,8 +62,7 @@ struct CKWAviConverterStream {
 
 struct CKWAviConverter::Job {
     AVFormatContext* input = nullptr;
-    AVFormatContext* output = nullptr;
-    bool headerWritten = false;
+    KWAviOutput output;
     std::vector<std::unique_ptr<CKWAviConverterStream>> streams;
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
@@ -69,12 +70,6 @@ struct CKWAviConverter::Job {
 
     ~Job() {
         streams.clear();
-        if (output != nullptr) {
-            if (output->pb != nullptr) {
-                avio_closep(&output->pb);
-            }
-            avformat_free_context(output);
-        }
         avformat_close_input(&input);
         av_packet_free(&packet);
         av_frame_free(&frame);
@@ -109,9 +104,9 @@ bool CKWAviConverter::Job::AddStream(int index) {
     const AVStream& source = *input->streams[index];
     auto stream = std::make_unique<CKWAviConverterStream>();
     stream->input = index;
-    stream->output = avformat_new_stream(output, nullptr);
+    stream->output = output.AddStream();
     if (stream->output == nullptr) {
-        return Fail("out of memory");
+        return Fail(output.GetError());
     }
     stream->copy = FitsAvi(source.codecpar->codec_id);
     const bool ready = stream->copy ? SetUpCopy(*stream, source)
@@ -194,7 +189,7 @@ bool CKWAviConverter::Job::SetUpVideoEncoder(CKWAviConverterStream& stream,
     encoder.gop_size = static_cast<int>(rate);
     encoder.flags |= AV_CODEC_FLAG_QSCALE;
     encoder.global_quality = FF_QP2LAMBDA * kVideoQuantiser;
-    if (output->oformat->flags & AVFMT_GLOBALHEADER) {
+    if (output.WantsGlobalHeader()) {
         encoder.flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }
     if (avcodec_open2(stream.encoder, codec, nullptr) < 0 ||
@@ -238,13 +233,7 @@ bool CKWAviConverter::Job::SetUpAudioEncoder(CKWAviConverterStream& stream,
 
 bool CKWAviConverter::Job::WritePacket(CKWAviConverterStream& stream, AVPacket& outgoing,
                                        AVRational timeBase) {
-    av_packet_rescale_ts(&outgoing, timeBase, stream.output->time_base);
-    outgoing.stream_index = stream.output->index;
-    outgoing.pos = -1;
-    if (av_interleaved_write_frame(output, &outgoing) < 0) {
-        return Fail("cannot write the AVI file");
-    }
-    return true;
+    return output.WritePacket(*stream.output, outgoing, timeBase) || Fail(output.GetError());
 }
 
 bool CKWAviConverter::Job::WriteCopied(CKWAviConverterStream& stream, AVPacket& copied) {
@@ -320,17 +309,7 @@ const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream,
 }
 
 bool CKWAviConverter::Job::Encode(CKWAviConverterStream& stream, const AVFrame* raw) {
-    if (avcodec_send_frame(stream.encoder, raw) < 0) {
-        return Fail("the encoder refused a frame");
-    }
-    AVPacket* encoded = av_packet_alloc();
-    bool written = encoded != nullptr;
-    while (written && avcodec_receive_packet(stream.encoder, encoded) == 0) {
-        written = WritePacket(stream, *encoded, stream.encoder->time_base);
-        av_packet_unref(encoded);
-    }
-    av_packet_free(&encoded);
-    return written;
+    return output.Encode(*stream.encoder, *stream.output, raw) || Fail(output.GetError());
 }
 
 // Decodes a packet (null: the end) and encodes what comes out. Undecodable packets of a damaged
@@ -380,18 +359,18 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
     if (video < 0) {
         return Fail("no video stream in " + source);
     }
-    if (avformat_alloc_output_context2(&job.output, nullptr, "avi", destination.c_str()) < 0) {
-        return Fail("cannot prepare an AVI file");
+    if (!job.output.Prepare(destination)) {
+        return Fail(job.output.GetError());
     }
     if (!job.AddStream(video) || (audio >= 0 && !job.AddStream(audio))) {
         return Fail(job.error);
     }
-    if (avio_open(&job.output->pb, destination.c_str(), AVIO_FLAG_WRITE) < 0) {
-        return Fail("cannot create " + destination);
+    if (!job.output.Open()) {
+        return Fail(job.output.GetError());
     }
-    const bool done = [&] {
-        if (avformat_write_header(job.output, nullptr) < 0) {
-            return job.Fail("cannot write the AVI header");
+    bool done = [&] {
+        if (!job.output.WriteHeader()) {
+            return job.Fail(job.output.GetError());
         }
         const double duration =
             job.input->duration > 0 ? static_cast<double>(job.input->duration) / AV_TIME_BASE : 0;
@@ -421,11 +400,14 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
                 return false;
             }
         }
-        return av_write_trailer(job.output) >= 0 || job.Fail("cannot finish the AVI file");
+        return job.output.Finish() || job.Fail(job.output.GetError());
     }();
     m_copiedVideo = job.streams[0]->copy;
     m_copiedAudio = job.streams.size() > 1 && job.streams[1]->copy;
-    avio_closep(&job.output->pb);
+    // What the muxer still holds reaches the file only now.
+    if (!job.output.Close() && done) {
+        done = job.Fail(job.output.GetError());
+    }
     if (!done) {
         std::filesystem::remove(destination, ignored);
         return Fail(job.error);

@@ -1,11 +1,15 @@
 #include "CKWImageBuffer.h"
 
+#include "KWFileRead.h"
 #include "KWFileWrite.h"
 #include "KWJpegFile.h"
 #include "KWMessageBox.h"
+#include "QXLittleEndian.h"
 
 #include <limits>
 #include <new>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 const char* const kJpegWriteErrorText = "JPEG File Write Error";
@@ -26,7 +30,7 @@ int CKWImageBuffer::Create(std::int32_t width, std::int32_t height) {
     Release();
     if (width <= 0 || height <= 0)
         return 0;
-    const std::uint64_t rowBytes = ((24 * static_cast<std::uint64_t>(width) + 31) >> 5) * 4;
+    const std::uint64_t rowBytes = RowBytes(width);
     // The BMP file size must fit its 32-bit field.
     if (rowBytes * static_cast<std::uint64_t>(height) >
         std::numeric_limits<std::uint32_t>::max() - kFileHeaderBytes - kInfoHeaderBytes)
@@ -81,6 +85,46 @@ int CKWImageBuffer::WriteBmp(int file) const {
                    KWWriteAll(file, m_bitmap.get(), BitmapBytes())
                ? 1
                : 0;
+}
+
+int CKWImageBuffer::ReadBmp(int file) {
+    Release();
+    std::uint8_t headers[kFileHeaderBytes + kInfoHeaderBytes];
+    if (!KWReadAll(file, headers, sizeof headers) || headers[0] != 'B' || headers[1] != 'M')
+        return 0;
+    using QXLittleEndian::Get16;
+    using QXLittleEndian::Get32;
+    const std::uint32_t offset = Get32(headers + 10);
+    const std::uint8_t* info = headers + kFileHeaderBytes;
+    const auto width = static_cast<std::int32_t>(Get32(info + 4));
+    const auto height = static_cast<std::int32_t>(Get32(info + 8));
+    const bool uncompressed24 =
+        Get16(info + 12) == 1 && Get16(info + 14) == kBitsPerPixel && Get32(info + 16) == 0;
+    const std::uint32_t infoBytes = Get32(info);
+    if (infoBytes < kInfoHeaderBytes || offset < std::uint64_t{kFileHeaderBytes} + infoBytes ||
+        !uncompressed24 || height == std::numeric_limits<std::int32_t>::min())
+        return 0;
+    // A negative height stores the rows top-down.
+    const bool topDown = height < 0;
+    const std::int32_t rows = topDown ? -height : height;
+    // A header that promises more rows than the file holds is refused before any memory is
+    // taken for them.
+    struct stat status {};
+    if (width <= 0 || fstat(file, &status) != 0 ||
+        offset + RowBytes(width) * static_cast<std::uint64_t>(rows) >
+            static_cast<std::uint64_t>(status.st_size) ||
+        !Create(width, rows))
+        return 0;
+    bool read = lseek(file, offset, SEEK_SET) == static_cast<off_t>(offset);
+    if (topDown) {
+        for (std::int32_t y = 0; read && y < m_height; ++y)
+            read = KWReadAll(file, Row(y), m_rowBytes);
+    } else {
+        read = read && KWReadAll(file, m_bitmap.get() + kInfoHeaderBytes, GetImageBytes());
+    }
+    if (!read)
+        Release();
+    return read ? 1 : 0;
 }
 
 int CKWImageBuffer::WriteJpeg(int file) const {

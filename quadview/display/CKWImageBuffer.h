@@ -23,6 +23,9 @@ public:
     std::int32_t GetHeight() const { return m_height; }
     // ((24 x width + 31) >> 5) x 4
     std::uint32_t GetRowBytes() const { return m_rowBytes; }
+    static std::uint64_t RowBytes(std::int32_t width) {
+        return ((24 * static_cast<std::uint64_t>(width) + 31) >> 5) * 4;
+    }
     std::uint32_t GetImageBytes() const {
         return m_rowBytes * static_cast<std::uint32_t>(m_height);
     }
@@ -36,6 +39,10 @@ public:
     // Writes the 14-byte file header ("BM", file size, two reserved words 0, offset of the
     // rows) and then the bitmap as held. 1 when all of it was written.
     int WriteBmp(int file) const;
+    // Replaces the picture with the one of a BMP file read from its start: uncompressed 24-bit
+    // rows, bottom-up or top-down. 0 when the file is not such a BMP file, is cut short or
+    // cannot be read; the buffer is then empty.
+    [[nodiscard]] int ReadBmp(int file);
     // Writes a baseline RGB JPEG file of quality 75; on failure shows "JPEG File Write Error"
     // (after the library's own report) and returns 0.
     int WriteJpeg(int file) const;

@@ -76,16 +76,32 @@ int CQXDirectDrawSurface7Capture::CaptureFrameToFile(int file) {
     return Capture(file, std::string(), kImageBmp, false);
 }
 
+int CQXDirectDrawSurface7Capture::CaptureFrameToImage(CKWImageBuffer& image) {
+    return TakeView(image, std::string(), false);
+}
+
 int CQXDirectDrawSurface7Capture::Capture(int file, const std::string& fileName, int format,
                                           bool captioned) {
-    // A surface lost since the last capture comes back (cleared) before it is drawn into.
-    if (m_surface && m_surface->IsLost() == KWDisplayResult::kLost)
-        m_surface->Restore();
-    Clear();
     if (file < 0) {
         ReportFatalError(m_className, kNoFileMessage);
         return 0;
     }
+    CKWImageBuffer image;
+    int result = 0;
+    if (TakeView(image, fileName, captioned))
+        result = format == kImageJpeg && captioned ? image.WriteJpeg(file) : image.WriteBmp(file);
+    // A file that cannot be completed on disk is not written either.
+    if (close(file) != 0)
+        result = 0;
+    return result;
+}
+
+int CQXDirectDrawSurface7Capture::TakeView(CKWImageBuffer& image, const std::string& fileName,
+                                           bool captioned) {
+    // A surface lost since the last capture comes back (cleared) before it is drawn into.
+    if (m_surface && m_surface->IsLost() == KWDisplayResult::kLost)
+        m_surface->Restore();
+    Clear();
     if (m_surface && m_primary && m_primary->GetSurface()) {
         const auto width = static_cast<std::int32_t>(m_width);
         const std::int32_t viewHeight = static_cast<std::int32_t>(m_height) - kCaptionHeight;
@@ -96,21 +112,13 @@ int CQXDirectDrawSurface7Capture::Capture(int file, const std::string& fileName,
         std::lock_guard lock(m_viewMutex);
         m_surface->Blit(&target, *m_primary->GetSurface(), &view);
     }
-    int result = 0;
     if (!IsRgbFormat(m_format)) {
         ReportFatalError(m_className, kColorModeMessage);
-    } else {
-        CKWImageBuffer image;
-        if (captioned)
-            DrawCaption(fileName);
-        if (ReadCanvas(image))
-            result =
-                format == kImageJpeg && captioned ? image.WriteJpeg(file) : image.WriteBmp(file);
+        return 0;
     }
-    // A file that cannot be completed on disk is not written either.
-    if (close(file) != 0)
-        result = 0;
-    return result;
+    if (captioned)
+        DrawCaption(fileName);
+    return ReadCanvas(image);
 }
 
 void CQXDirectDrawSurface7Capture::DrawCaption(const std::string& fileName) {

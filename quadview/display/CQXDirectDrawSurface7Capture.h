@@ -30,6 +30,8 @@ public:
     int CaptureToFile(int file, const std::string& fileName, int format);
     // The view from the top without a caption (the last 20 lines stay black), always BMP.
     int CaptureFrameToFile(int file);
+    // The same picture into `image` instead of a file. 1/0.
+    int CaptureFrameToImage(CKWImageBuffer& image);
 
     // "QX Screen Capture [Captured at YYYYMMDDhhmm]" of a local time.
     static std::string CaptionText(const std::tm& localTime);
@@ -38,6 +40,9 @@ public:
 
 private:
     int Capture(int file, const std::string& fileName, int format, bool captioned);
+    // Reads the view back into the canvas (below the caption, when captioned) and copies the
+    // canvas into `image`; 0 after a report when it cannot.
+    int TakeView(CKWImageBuffer& image, const std::string& fileName, bool captioned);
     void DrawCaption(const std::string& fileName);
     // Copies the canvas into the image buffer; 0 after a report when it cannot.
     int ReadCanvas(CKWImageBuffer& image);

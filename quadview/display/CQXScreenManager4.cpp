@@ -413,20 +413,24 @@ int CQXScreenManager4::CaptureFrameToFile(int file) {
     return CaptureView(file, std::string(), CQXDirectDrawSurface7Capture::kImageBmp, false);
 }
 
+int CQXScreenManager4::CaptureFrameToImage(CKWImageBuffer& image) {
+    std::lock_guard capturing(m_captureMutex);
+    FitCaptureToView();
+    return m_capture.CaptureFrameToImage(image);
+}
+
 // Called with m_captureMutex held.
 int CQXScreenManager4::CaptureView(int file, const std::string& fileName, int format,
                                    bool captioned) {
-    {
-        std::lock_guard lock(m_drawMutex);
-        FitCaptureToView();
-    }
+    FitCaptureToView();
     return captioned ? m_capture.CaptureToFile(file, fileName, format)
                      : m_capture.CaptureFrameToFile(file);
 }
 
-// Called with m_drawMutex held. The canvas follows the video window when its size changed
-// since the surfaces were made; a canvas that cannot be made again is reported by the capture.
+// The canvas follows the video window when its size changed since the surfaces were made; a
+// canvas that cannot be made again is reported by the capture.
 void CQXScreenManager4::FitCaptureToView() {
+    std::lock_guard lock(m_drawMutex);
     if (!m_videoWindow || !m_primary.GetSurface())
         return;
     const KWSize client = m_videoWindow->GetClientSize();

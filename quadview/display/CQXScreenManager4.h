@@ -16,6 +16,7 @@
 #include <mutex>
 #include <string>
 
+class CKWImageBuffer;
 class CQXVideoFrame;
 class KWDisplayWindow;
 
@@ -64,6 +65,9 @@ public:
     // The uncaptioned BMP into an open file, which is closed; for an export on its own thread,
     // where it waits for a capture that is running.
     int CaptureFrameToFile(int file);
+    // The uncaptioned picture into memory, for exports that need no file; waits like
+    // CaptureFrameToFile.
+    int CaptureFrameToImage(CKWImageBuffer& image);
     // The file the last successful capture wrote; empty before one.
     std::string GetLastCapturePath() const { return m_lastCapturePath; }
     // Frames submitted and not yet drawn and released.

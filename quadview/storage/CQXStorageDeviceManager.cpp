@@ -280,19 +280,25 @@ void CQXStorageDeviceManager::OnProcess() {
         PushFrontCommand(next);
 }
 
+std::uint32_t CQXStorageDeviceManager::PlayIntervalMs(std::uint8_t sliceCount,
+                                                      std::uint8_t intervalCode) {
+    if (sliceCount == kNtscSlices)
+        return (intervalCode + 1u) * kNtscUnitMs;
+    if (sliceCount == kPalSlices)
+        return (intervalCode + 1u) * kPalUnitMs;
+    return 0;
+}
+
 void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mode) {
-    std::uint32_t unitMs = 0;
-    if (frame.GetSliceCount() == kNtscSlices) {
-        unitMs = kNtscUnitMs;
+    if (frame.GetSliceCount() == kNtscSlices)
         m_videoStandard = kStandardNtsc;
-    } else if (frame.GetSliceCount() == kPalSlices) {
-        unitMs = kPalUnitMs;
+    else if (frame.GetSliceCount() == kPalSlices)
         m_videoStandard = kStandardPal;
-    }
+    std::uint32_t waitMs =
+        PlayIntervalMs(frame.GetSliceCount(), m_stepper.GetReader().GetPacket().GetIntervalCode());
     // The first frame after the start is not delayed.
-    if (unitMs == 0 || m_lastFrameTick == 0)
+    if (waitMs == 0 || m_lastFrameTick == 0)
         return;
-    std::uint32_t waitMs = (m_stepper.GetReader().GetPacket().GetIntervalCode() + 1u) * unitMs;
     if (mode == QXPlayMode::kFastForward2)
         waitMs /= 2;
     else if (mode != QXPlayMode::kPlay && mode != QXPlayMode::kReverse)

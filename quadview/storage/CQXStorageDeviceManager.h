@@ -103,6 +103,10 @@ public:
     // The device index of the selected device, kNoSelection when none.
     std::uint8_t GetCurrentDeviceIndex() const;
     std::uint32_t GetVideoStandard() const { return m_videoStandard; }
+    // How long "play" shows a frame of `sliceCount` slices, read from a packet with the interval
+    // code, before the next: code + 1 units of 33 ms (NTSC) or 25 ms (PAL). 0 for other
+    // geometries, which are not paced.
+    static std::uint32_t PlayIntervalMs(std::uint8_t sliceCount, std::uint8_t intervalCode);
 
     // Stream capture into MYS files, only from "pause": closes a MYS file that is playing,
     // opens the recorder on `directory` with the stream's video standard and plays. 0 when the

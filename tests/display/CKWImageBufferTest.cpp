@@ -11,6 +11,7 @@
 #include <fstream>
 #include <iterator>
 #include <jpeglib.h>
+#include <random>
 #include <unistd.h>
 
 namespace {
@@ -211,4 +212,108 @@ TEST_F(CKWImageBufferTest, ALibraryErrorReturnsZeroAndTheProgramGoesOn) {
                                                  75);
                         }),
               1);
+}
+
+namespace {
+// Reads the bytes as a BMP file through ReadBmp.
+int ReadBmpBytes(const KWTempDir& dir, const Bytes& bytes, CKWImageBuffer& image) {
+    const std::string path = dir / "read.bmp";
+    std::ofstream(path, std::ios::binary | std::ios::trunc)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int result = image.ReadBmp(file);
+    close(file);
+    return result;
+}
+
+Bytes BmpOf(const CKWImageBuffer& image) {
+    Bytes bmp = {'B', 'M', 0, 0, 0, 0, 0, 0, 0, 0, 54, 0, 0, 0};
+    bmp.insert(bmp.end(), image.GetBitmap(), image.GetBitmap() + 40 + image.GetImageBytes());
+    return bmp;
+}
+
+void Put32At(Bytes& bytes, std::size_t offset, std::uint32_t value) {
+    for (int i = 0; i < 4; ++i)
+        bytes[offset + i] = static_cast<std::uint8_t>(value >> (8 * i));
+}
+} // namespace
+
+// What WriteBmp writes reads back as the same bitmap; a top-down file (negative height) gives
+// the same picture, and rows may start after a gap.
+TEST_F(CKWImageBufferTest, ReadBmpGivesBackWhatWasWrittenEitherWayUp) {
+    CKWImageBuffer image;
+    ASSERT_EQ(image.Create(5, 3), 1);
+    for (int y = 0; y < 3; ++y)
+        for (int x = 0; x < 5; ++x)
+            image.SetPixel(x, y, static_cast<std::uint8_t>(50 * x), static_cast<std::uint8_t>(y),
+                           static_cast<std::uint8_t>(x + y));
+    const Bytes held(image.GetBitmap(), image.GetBitmap() + 40 + image.GetImageBytes());
+    const std::string path = m_dir / "picture.bmp";
+    ASSERT_EQ(WriteFile(path, [&](int file) { return image.WriteBmp(file); }), 1);
+    CKWImageBuffer read;
+    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_EQ(read.ReadBmp(file), 1);
+    close(file);
+    EXPECT_EQ(Bytes(read.GetBitmap(), read.GetBitmap() + 40 + read.GetImageBytes()), held);
+
+    // Top-down: the rows in the other order, after a 4-byte gap.
+    const Bytes bmp = BmpOf(image);
+    Bytes topDown(bmp.begin(), bmp.begin() + 54);
+    Put32At(topDown, 10, 58);
+    Put32At(topDown, 22, static_cast<std::uint32_t>(-3));
+    topDown.insert(topDown.end(), 4, 0xEE);
+    for (int row = 2; row >= 0; --row)
+        topDown.insert(topDown.end(), held.begin() + 40 + row * 16,
+                       held.begin() + 40 + row * 16 + 16);
+    CKWImageBuffer flipped;
+    ASSERT_EQ(ReadBmpBytes(m_dir, topDown, flipped), 1);
+    EXPECT_EQ(Bytes(flipped.GetBitmap() + 40, flipped.GetBitmap() + 40 + 48),
+              Bytes(held.begin() + 40, held.end()));
+}
+
+// Anything but an uncompressed 24-bit BMP file, a file cut short and damaged headers are
+// refused with an empty buffer and never read outside the buffers (run under the sanitizers);
+// a header that claims a huge picture is refused without taking memory for it.
+TEST_F(CKWImageBufferTest, ReadBmpRefusesOtherAndDamagedFiles) {
+    CKWImageBuffer image;
+    ASSERT_EQ(image.Create(7, 4), 1);
+    const Bytes good = BmpOf(image);
+    CKWImageBuffer read;
+    auto refused = [&](const Bytes& bytes) {
+        const int result = ReadBmpBytes(m_dir, bytes, read);
+        return result == 0 && read.IsEmpty();
+    };
+    Bytes changed = good;
+    changed[0] = 'X';
+    EXPECT_TRUE(refused(changed)) << "not BM";
+    changed = good;
+    changed[28] = 32;
+    EXPECT_TRUE(refused(changed)) << "32 bits per pixel";
+    changed = good;
+    changed[30] = 1;
+    EXPECT_TRUE(refused(changed)) << "compressed";
+    changed = good;
+    Put32At(changed, 10, 20);
+    EXPECT_TRUE(refused(changed)) << "rows inside the headers";
+    changed = good;
+    Put32At(changed, 14, 0xFFFFFFF0u);
+    EXPECT_TRUE(refused(changed)) << "an information header too large";
+    EXPECT_TRUE(refused(Bytes(good.begin(), good.end() - 1))) << "cut short";
+    EXPECT_TRUE(refused(Bytes(good.begin(), good.begin() + 30))) << "headers cut short";
+    changed = good;
+    Put32At(changed, 18, 30000);
+    Put32At(changed, 22, 30000);
+    EXPECT_TRUE(refused(changed)) << "2.7 GB of rows promised";
+
+    std::mt19937 random(7);
+    for (int trial = 0; trial < 300; ++trial) {
+        Bytes damaged = good;
+        const int flips = 1 + static_cast<int>(random() % 4);
+        for (int i = 0; i < flips; ++i)
+            damaged[random() % 54] ^= static_cast<std::uint8_t>(1u << (random() % 8));
+        if (ReadBmpBytes(m_dir, damaged, read) == 1) {
+            EXPECT_LE(static_cast<std::size_t>(read.GetImageBytes()) + 54, damaged.size());
+        }
+    }
 }

@@ -1,3 +1,4 @@
+#include "CKWImageBuffer.h"
 #include "CQXScreenManager4.h"
 #include "KWFileSizeLimit.h"
 #include "KWMessageBoxRecorder.h"
@@ -141,6 +142,7 @@ TEST_F(CQXScreenManager4CaptureTest, ADirectoryThatCannotBeMadeIsReportedAsAFail
     EXPECT_EQ(m_boxes.Count(), 2u);
 }
 
+// The file holds the same bitmap as the capture into memory that exports without a file use.
 TEST_F(CQXScreenManager4CaptureTest, TheFrameCaptureIsAnUncaptionedBmpOfTheView) {
     const std::string path = m_dir / "frame.bmp";
     const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
@@ -150,6 +152,14 @@ TEST_F(CQXScreenManager4CaptureTest, TheFrameCaptureIsAnUncaptionedBmpOfTheView)
     EXPECT_TRUE(Near(image.pixel(320, 240) & 0xFFFFFF, FramePixel(m_window, 320, 240), 8));
     EXPECT_EQ(image.pixel(320, 490) & 0xFFFFFF, 0u);
     EXPECT_EQ(m_boxes.Count(), 0u);
+
+    CKWImageBuffer memory;
+    ASSERT_EQ(m_manager.CaptureFrameToImage(memory), 1);
+    std::ifstream in(path, std::ios::binary);
+    const std::vector<char> bmp(std::istreambuf_iterator<char>(in), {});
+    ASSERT_EQ(bmp.size(), 14 + 40 + memory.GetImageBytes());
+    EXPECT_TRUE(
+        std::equal(bmp.begin() + 14, bmp.end(), reinterpret_cast<const char*>(memory.GetBitmap())));
 }
 
 TEST_F(CQXScreenManager4CaptureTest, TheCaptureFollowsTheWindowWhenItIsResized) {

@@ -2,19 +2,18 @@
 // viewer's one-frame step does, then saves the view exactly as the viewer's JPEG capture (or, with
 // --bmp, as the uncaptioned BMP an export takes) and prints the file as JSON.
 #include "CQXOffscreenView.h"
-#include "KWMessageBox.h"
 #include "KWTick.h"
 #include "QXPlayMode.h"
 #include "QvToolCaptionText.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
 #include "QvToolJson.h"
+#include "QvToolMessageLog.h"
 
 #include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <mutex>
 
 namespace {
 const char* const kName = "snapshot";
@@ -60,30 +59,6 @@ int ParseOptions(const std::vector<std::string>& rest, Options& options) {
     return QvToolCommand::kExitOk;
 }
 
-// The viewer's message boxes, kept instead of shown: they explain a failed capture.
-class MessageLog {
-public:
-    MessageLog()
-        : m_previous(KWSetMessageBoxHandler([this](const KWMessageBoxRequest& request) {
-              std::lock_guard lock(m_mutex);
-              m_text += "[" + request.caption + "] " + request.text + "\n";
-              return KWMessageBoxAnswer::kOk;
-          })) {}
-    ~MessageLog() { KWSetMessageBoxHandler(std::move(m_previous)); }
-
-    void Print(std::FILE* out) {
-        std::lock_guard lock(m_mutex);
-        for (char c : m_text)
-            if (c != '\r')
-                std::fputc(c, out);
-    }
-
-private:
-    std::mutex m_mutex;
-    std::string m_text;
-    KWMessageBoxHandler m_previous;
-};
-
 // Counts the pauses the reader reports: a step has ended when one more has come.
 class PauseCounter : public CKWObject {
 public:
@@ -109,7 +84,7 @@ bool WaitUntilHeld(const PauseCounter& counter, std::uint32_t pauses, CQXScreenM
     return true;
 }
 
-int Fail(MessageLog& log, const std::string& text) {
+int Fail(QvToolMessageLog& log, const std::string& text) {
     log.Print(stderr);
     std::fprintf(stderr, "qvtool snapshot: %s\n", text.c_str());
     return QvToolCommand::kExitFailure;
@@ -126,7 +101,7 @@ int RunSnapshot(const std::vector<std::string>& arguments) {
         return status;
 
     const QvToolCaptionText captionText;
-    MessageLog log;
+    QvToolMessageLog log;
     // The view and the pause counter outlive the reader that reaches them.
     CQXOffscreenView view(static_cast<std::int32_t>(options.width),
                           static_cast<std::int32_t>(options.height));

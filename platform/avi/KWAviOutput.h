@@ -1,0 +1,52 @@
+#pragma once
+#include <string>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avformat.h>
+}
+
+// An AVI file written through FFmpeg's AVI muxer. In order: Prepare, AddStream for every
+// stream (and set it up), Open (creates the file), WriteHeader, packets and encoded frames,
+// Finish (the index), Close. Every failure keeps a text for the user; a write that the system
+// refuses, a full disk included, is a failure of the call that wrote and of every later one.
+class KWAviOutput {
+public:
+    KWAviOutput() = default;
+    // Closes the file without finishing it.
+    ~KWAviOutput();
+    KWAviOutput(const KWAviOutput&) = delete;
+    KWAviOutput& operator=(const KWAviOutput&) = delete;
+
+    // Sets up the muxer for a file at `path`; nothing is created yet.
+    bool Prepare(const std::string& path);
+    AVStream* AddStream();
+    // Encoders of the streams put their headers in the stream, not the file header, unless
+    // this says otherwise (AV_CODEC_FLAG_GLOBAL_HEADER).
+    bool WantsGlobalHeader() const;
+    // Creates or truncates the file.
+    bool Open();
+    bool IsOpen() const;
+    // Raw RGB streams hold their rows bottom-up, as device-independent bitmaps do, when
+    // `bottomUpRgb` is set.
+    bool WriteHeader(bool bottomUpRgb = false);
+    bool IsHeaderWritten() const { return m_headerWritten; }
+    // Writes a packet stamped in `timeBase` into `stream`, interleaved with the other streams.
+    bool WritePacket(AVStream& stream, AVPacket& packet, AVRational timeBase);
+    // Encodes a frame (null: the end, which drains the encoder) and writes what comes out.
+    bool Encode(AVCodecContext& encoder, AVStream& stream, const AVFrame* frame);
+    // Writes the index and the final header fields.
+    bool Finish();
+    // Writes what is buffered and closes the file; false when not everything reached it.
+    bool Close();
+
+    const std::string& GetError() const { return m_error; }
+
+private:
+    bool Fail(const std::string& text, int code = 0);
+
+    AVFormatContext* m_context = nullptr;
+    std::string m_path;
+    bool m_headerWritten = false;
+    std::string m_error;
+};
