@@ -76,7 +76,7 @@ TEST_F(StreamCommandsTest, FramesInReverseListsEveryFrameBackwardsWithItsForward
     EXPECT_EQ(reverse.output.rfind("{\"n\":0,", 0), 0u);
 
     // One cycle of the two channels before a packet, and a count.
-    const std::string middle = std::to_string(s_result->frames[20].packet);
+    const std::string middle = std::to_string(s_disk->Result().frames[20].packet);
     const KWProgramRun step =
         RunQvTool("frames " + Image() + " --mode oner --from-packet " + middle);
     EXPECT_EQ(frames(step.output).size(), 2u) << step.output;
