@@ -64,8 +64,8 @@ void KWPortAudioStream::Close() {
 // system's sound layer, that layer's message.
 bool KWPortAudioStream::Fail(const char* step, int error) {
     const char* detail = Pa_GetErrorText(error);
-    const PaHostErrorInfo* host = error == paUnanticipatedHostError ? Pa_GetLastHostErrorInfo()
-                                                                    : nullptr;
+    const PaHostErrorInfo* host =
+        error == paUnanticipatedHostError ? Pa_GetLastHostErrorInfo() : nullptr;
     if (host != nullptr && host->errorText != nullptr && host->errorText[0] != '\0')
         detail = host->errorText;
     std::fprintf(stderr, "%s: no sound output: %s (%s)\n", program_invocation_short_name, step,
