@@ -273,12 +273,17 @@ TEST_F(CPlayerDlgTest, ALongPathIsShortenedWithoutMovingTheStrip) {
 TEST_F(CPlayerDlgTest, AFileThatCannotBeOpenedIsReported) {
     const std::string foreign = TempPath("foreign.av");
     std::ofstream(foreign) << "no recording";
-    m_dialog->OpenPath(QString::fromStdString(foreign));
-    EXPECT_EQ(Status(), "No File");
-    ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_NE(m_boxes.Boxes()[0].request.text.find(foreign), std::string::npos);
-    EXPECT_FALSE(Button(CPlayerDlg::kIdPause)->isEnabled());
-    EXPECT_EQ(Label(CPlayerDlg::kIdTotalTime)->text(), "Total Time:\t00:00:00");
+    const std::string zeros = TempPath("zeros.av");
+    std::ofstream(zeros) << std::string(1 << 20, '\0');
+    std::size_t boxes = 0;
+    for (const std::string& path : {foreign, zeros}) {
+        m_dialog->OpenPath(QString::fromStdString(path));
+        EXPECT_EQ(Status(), "No File") << path;
+        ASSERT_EQ(m_boxes.Count(), ++boxes) << path;
+        EXPECT_NE(m_boxes.Boxes().back().request.text.find(path), std::string::npos);
+        EXPECT_FALSE(Button(CPlayerDlg::kIdPause)->isEnabled());
+        EXPECT_EQ(Label(CPlayerDlg::kIdTotalTime)->text(), "Total Time:\t00:00:00");
+    }
 }
 
 TEST_F(CPlayerDlgTest, FastForwardCyclesThroughTheSpeedsAndBackToX2) {
