@@ -108,8 +108,8 @@ TEST(CFinderDlg, ARestingPointerCostsNothing) {
     auto* list = Find<QTreeWidget>(window, CFinderDlg::kIdCameraList);
     ASSERT_TRUE(PumpUntil([&] { return list->topLevelItemCount() == 1; }));
 
-    const int ids[] = {CFinderDlg::kIdCameraList, CFinderDlg::kIdSearch,   CFinderDlg::kIdLanguage,
-                       CFinderDlg::kIdTotal,      CFinderDlg::kIdUpdateIp, CFinderDlg::kIdLog};
+    const int ids[] = {CFinderDlg::kIdCameraList, CFinderDlg::kIdSearch, CFinderDlg::kIdLanguage,
+                       CFinderDlg::kIdLog};
     for (int id : ids) {
         QWidget* control = Find<QWidget>(window, id);
         ASSERT_TRUE(control) << id;
