@@ -7,6 +7,7 @@
 #include "KWTick.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cstring>
 #include <memory>
 #include <utility>
@@ -21,6 +22,8 @@ constexpr const char* kUpdatedName = "update name ";
 constexpr const char* kUpdatedPort = "update port ";
 constexpr const char* kSetDefault = "Set Default ";
 constexpr const char* kResetSuccess = "reset SUCCESS";
+constexpr const char* kSecondsPlaceholder = "%1";
+constexpr std::uint32_t kMillisecondsPerSecond = 1000;
 
 // "IPCAM IP[address], MAC[mac] " followed by the action; built by concatenation so that
 // characters such as '%' in the camera's texts stay as they are.
@@ -30,6 +33,15 @@ std::string LogPrefix(const CameraRecord& record) {
 
 bool Same(const char* a, const char* b) {
     return std::strcmp(a, b) == 0;
+}
+
+// MAC texts name the same camera whatever the case of their hexadecimal digits.
+bool SameMac(const std::string& a, const std::string& b) {
+    return !a.empty() && a.size() == b.size() &&
+           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return std::toupper(static_cast<unsigned char>(x)) ==
+                      std::toupper(static_cast<unsigned char>(y));
+           });
 }
 } // namespace
 
@@ -62,6 +74,9 @@ void CCamFinder::Close() {
 }
 
 void CCamFinder::StartSearch() {
+    m_searching = true;
+    m_view.ShowSearching(true);
+    m_view.KillTimer(kSearchEndTimerId);
     m_view.EnableSearch(false);
     m_view.EnableUpdateButtons(false);
     m_view.EnableSettingAll(false);
@@ -73,12 +88,65 @@ void CCamFinder::StartSearch() {
 }
 
 void CCamFinder::OnTimer(std::uint32_t id) {
-    if (id != kSearchTimerId)
-        return;
-    m_view.KillTimer(kSearchTimerId);
-    m_view.EnableSearch(true);
-    m_view.EnableSettingAll(true);
-    SendBroadcast(CCamCommand::Query());
+    switch (id) {
+    case kSearchTimerId:
+        m_view.KillTimer(kSearchTimerId);
+        m_view.EnableSearch(true);
+        m_view.EnableSettingAll(true);
+        SendBroadcast(CCamCommand::Query());
+        m_view.StartTimer(kSearchEndTimerId, kSearchEndDelayMs);
+        break;
+    case kSearchEndTimerId:
+        m_view.KillTimer(kSearchEndTimerId);
+        EndSearch();
+        break;
+    case kAnswerTimerId:
+        m_view.KillTimer(kAnswerTimerId);
+        LogUnanswered();
+        break;
+    default:
+        break;
+    }
+}
+
+// Cameras that answer later are still listed; the search shows as over and an empty list is
+// explained.
+void CCamFinder::EndSearch() {
+    m_searching = false;
+    m_view.ShowSearching(false);
+    if (m_cameras.empty())
+        m_view.AppendLog(m_view.Text(CamText::NoCameraFound));
+}
+
+// Every command sent restarts the wait, so each one has at least the whole wait for its answer.
+void CCamFinder::SendCommand(const std::string& command, const CameraRecord& target,
+                             const char* action, std::uint32_t reply, const std::string& newMac) {
+    SendBroadcast(command);
+    m_pending.push_back(PendingCommand{target, action, reply, newMac});
+    m_view.StartTimer(kAnswerTimerId, kAnswerWaitMs);
+}
+
+void CCamFinder::Acknowledge(std::uint32_t message, const CameraRecord& record) {
+    const auto answered =
+        std::find_if(m_pending.begin(), m_pending.end(), [&](const PendingCommand& pending) {
+            return pending.reply == message &&
+                   (SameMac(pending.target.mac, record.mac) || SameMac(pending.newMac, record.mac));
+        });
+    if (answered != m_pending.end())
+        m_pending.erase(answered);
+    if (m_pending.empty())
+        m_view.KillTimer(kAnswerTimerId);
+}
+
+void CCamFinder::LogUnanswered() {
+    std::string noAnswer = m_view.Text(CamText::NoAnswer);
+    const std::size_t seconds = noAnswer.find(kSecondsPlaceholder);
+    if (seconds != std::string::npos)
+        noAnswer.replace(seconds, std::strlen(kSecondsPlaceholder),
+                         std::to_string(kAnswerWaitMs / kMillisecondsPerSecond));
+    for (const PendingCommand& pending : m_pending)
+        m_view.AppendLog(LogPrefix(pending.target) + pending.action + noAnswer);
+    m_pending.clear();
 }
 
 bool CCamFinder::SendBroadcast(const std::string& text) {
@@ -93,32 +161,38 @@ const char* CCamFinder::Scramble(const char* password) {
 
 void CCamFinder::SendUpdateIp(const CameraRecord& target, const char* address, const char* netMask,
                               const char* gateway, const char* user, const char* password) {
-    SendBroadcast(
-        CCamCommand::UpdateIp(target.mac, address, netMask, gateway, user, Scramble(password)));
+    SendCommand(
+        CCamCommand::UpdateIp(target.mac, address, netMask, gateway, user, Scramble(password)),
+        target, kUpdatedIp, CamMessages::WM_CAM_IP_UPDATED);
 }
 
 void CCamFinder::SendUpdateMac(const CameraRecord& target, const char* newMac, const char* user,
                                const char* password) {
-    SendBroadcast(CCamCommand::UpdateMac(target.mac, newMac, user, Scramble(password)));
+    SendCommand(CCamCommand::UpdateMac(target.mac, newMac, user, Scramble(password)), target,
+                kUpdatedMac, CamMessages::WM_CAM_MAC_UPDATED, newMac);
 }
 
 void CCamFinder::SendUpdateName(const CameraRecord& target, const char* newName, const char* user,
                                 const char* password) {
-    SendBroadcast(CCamCommand::UpdateName(target.mac, newName, user, Scramble(password)));
+    SendCommand(CCamCommand::UpdateName(target.mac, newName, user, Scramble(password)), target,
+                kUpdatedName, CamMessages::WM_CAM_NAME_UPDATED);
 }
 
 void CCamFinder::SendUpdatePort(const CameraRecord& target, int port, const char* user,
                                 const char* password) {
-    SendBroadcast(CCamCommand::UpdatePort(target.mac, port, user, Scramble(password)));
+    SendCommand(CCamCommand::UpdatePort(target.mac, port, user, Scramble(password)), target,
+                kUpdatedPort, CamMessages::WM_CAM_PORT_UPDATED);
 }
 
 void CCamFinder::SendSetDefault(const CameraRecord& target, const char* user,
                                 const char* password) {
-    SendBroadcast(CCamCommand::SetDefault(target.mac, user, Scramble(password)));
+    SendCommand(CCamCommand::SetDefault(target.mac, user, Scramble(password)), target, kSetDefault,
+                CamMessages::WM_CAM_DEFAULT_SET);
 }
 
-void CCamFinder::SendAndPause(const std::string& command) {
-    SendBroadcast(command);
+void CCamFinder::SendAndPause(const std::string& command, const CameraRecord& target,
+                              const char* action, std::uint32_t reply, const std::string& newMac) {
+    SendCommand(command, target, action, reply, newMac);
     KWSleep(kBatchPauseMs);
 }
 
@@ -130,6 +204,7 @@ void CCamFinder::SendBatch(const std::vector<CameraRecord>& oldList,
                            password);
     if (oldList.size() != newList.size())
         return;
+    using namespace CamMessages;
     const char* batchUser = m_credentials.batchUser;
     const char* batchPassword = m_credentials.batchPassword;
     m_view.ShowWaitCursor(true);
@@ -140,18 +215,22 @@ void CCamFinder::SendBatch(const std::vector<CameraRecord>& oldList,
         if (!Same(was.address, now.address) || !Same(was.netMask, now.netMask) ||
             !Same(was.gateway, now.gateway))
             SendAndPause(CCamCommand::UpdateIp(was.mac, now.address, now.netMask, now.gateway,
-                                               batchUser, Scramble(batchPassword)));
+                                               batchUser, Scramble(batchPassword)),
+                         was, kUpdatedIp, WM_CAM_IP_UPDATED);
         if (!Same(was.name, now.name))
             SendAndPause(
-                CCamCommand::UpdateName(was.mac, now.name, batchUser, Scramble(batchPassword)));
+                CCamCommand::UpdateName(was.mac, now.name, batchUser, Scramble(batchPassword)), was,
+                kUpdatedName, WM_CAM_NAME_UPDATED);
         if (was.port != now.port)
             SendAndPause(
-                CCamCommand::UpdatePort(was.mac, now.port, batchUser, Scramble(batchPassword)));
+                CCamCommand::UpdatePort(was.mac, now.port, batchUser, Scramble(batchPassword)), was,
+                kUpdatedPort, WM_CAM_PORT_UPDATED);
         // New MACs differ only when the user unlocked MAC changes and confirmed the list that
         // showed them, so they are sent like the other changes.
         if (!Same(was.mac, now.mac))
             SendAndPause(
-                CCamCommand::UpdateMac(was.mac, now.mac, batchUser, Scramble(batchPassword)));
+                CCamCommand::UpdateMac(was.mac, now.mac, batchUser, Scramble(batchPassword)), was,
+                kUpdatedMac, WM_CAM_MAC_UPDATED, now.mac);
     }
     m_view.ShowWaitCursor(false);
 }
@@ -178,6 +257,8 @@ KWResult CCamFinder::OnMessage(std::uint32_t message, KWWParam wParam, KWLParam)
 
 void CCamFinder::OnReply(std::uint32_t message, const CameraRecord& record) {
     using namespace CamMessages;
+    if (message != WM_CAM_FOUND)
+        Acknowledge(message, record);
     switch (message) {
     case WM_CAM_FOUND:
         OnCameraFound(record);

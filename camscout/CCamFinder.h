@@ -19,6 +19,14 @@ class CCamFinder : public KWMessageTarget {
 public:
     static constexpr std::uint32_t kSearchTimerId = 1000;
     static constexpr std::uint32_t kSecondBroadcastDelayMs = 3000;
+    // The search counts as over this long after its second broadcast; without a camera by then
+    // the log says that none answered.
+    static constexpr std::uint32_t kSearchEndTimerId = 1001;
+    static constexpr std::uint32_t kSearchEndDelayMs = 3000;
+    // A command that no camera acknowledges within this time after the last command sent is
+    // logged as unanswered.
+    static constexpr std::uint32_t kAnswerTimerId = 1002;
+    static constexpr std::uint32_t kAnswerWaitMs = 5000;
     static constexpr std::uint32_t kBatchPauseMs = 200;
     static constexpr int kCloseExitCode = 18;
 
@@ -34,6 +42,7 @@ public:
 
     // Clears the list and broadcasts a discovery query; a second one follows after 3000 ms.
     void StartSearch();
+    bool IsSearching() const { return m_searching; }
     void OnTimer(std::uint32_t id);
 
     bool SendBroadcast(const std::string& text);
@@ -65,7 +74,23 @@ protected:
     KWResult OnMessage(std::uint32_t message, KWWParam wParam, KWLParam lParam) override;
 
 private:
+    // A configuration command waiting for its acknowledgement: the listed camera it went to, the
+    // log's words for it, the reply that acknowledges it and the MAC that reply may carry besides
+    // the target's (the new one of a MAC change).
+    struct PendingCommand {
+        CameraRecord target;
+        const char* action;
+        std::uint32_t reply;
+        std::string newMac;
+    };
+
     void OnReply(std::uint32_t message, const CameraRecord& record);
+    void SendCommand(const std::string& command, const CameraRecord& target, const char* action,
+                     std::uint32_t reply, const std::string& newMac = std::string());
+    // Drops the command the reply acknowledges.
+    void Acknowledge(std::uint32_t message, const CameraRecord& record);
+    void LogUnanswered();
+    void EndSearch();
     void OnCameraFound(const CameraRecord& record);
     void OnAcknowledged(const char* action, const CameraRecord& record);
     void OnDefaultOrReset(const std::string& logText, const CameraRecord& record);
@@ -75,7 +100,8 @@ private:
     void MergeCamera(const CameraRecord& record, MatchBy match);
     void ShowTotal();
     const char* Scramble(const char* password);
-    void SendAndPause(const std::string& command);
+    void SendAndPause(const std::string& command, const CameraRecord& target, const char* action,
+                      std::uint32_t reply, const std::string& newMac = std::string());
 
     CCamFinderView& m_view;
     const CamEndpoints m_endpoints;
@@ -83,5 +109,7 @@ private:
     CCamReceiver m_receiver;
     std::vector<CameraRecord> m_cameras;
     Credentials m_credentials;
+    std::vector<PendingCommand> m_pending;
+    bool m_searching = false;
     bool m_closed = false;
 };

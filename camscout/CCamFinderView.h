@@ -22,6 +22,8 @@ public:
     // Appends one log line; the text is shown as it stands.
     virtual void AppendLog(const std::string&) {}
     virtual void ShowWaitCursor(bool) {}
+    // Shows that a search is running (true) or over (false).
+    virtual void ShowSearching(bool) {}
     // A text of the user interface in the window's language; English without a window.
     virtual std::string Text(CamText text) const { return CCamStringTable::English(text); }
 

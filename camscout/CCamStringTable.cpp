@@ -88,6 +88,8 @@ constexpr Entry kEntries[] = {
     {CamText::ShowInfoTitle, "137.title", "Show Info"},
     {CamText::PasswordTitle, "139.title", "Input Password"},
     {CamText::PasswordPrompt, "139.prompt", "Access code for MAC changes:"},
+    {CamText::NoAnswer, "log.noanswer", "no answer within %1 s"},
+    {CamText::NoCameraFound, "log.nocamera", "No camera answered the search"},
 };
 
 static_assert(std::size(kEntries) == CCamStringTable::kCount, "one entry per text");

@@ -82,6 +82,9 @@ enum class CamText : int {
     ShowInfoTitle,
     PasswordTitle,
     PasswordPrompt,
+    // Log lines of the window's own.
+    NoAnswer,      // after the log prefix and the command, %1 the seconds waited
+    NoCameraFound, // a search that ended without an answer
     Count
 };
 

@@ -456,6 +456,14 @@ void CFinderDlg::ShowWaitCursor(bool show) {
         QApplication::restoreOverrideCursor();
 }
 
+// The window stays usable while a search runs; the pointer over it shows that work goes on.
+void CFinderDlg::ShowSearching(bool searching) {
+    if (searching)
+        setCursor(Qt::BusyCursor);
+    else
+        unsetCursor();
+}
+
 void CFinderDlg::StartTimer(std::uint32_t id, std::uint32_t periodMs) {
     KillTimer(id);
     m_timers[startTimer(static_cast<int>(periodMs))] = id;

@@ -61,6 +61,7 @@ public:
     void AppendLog(const std::string& text) override;
     std::string Text(CamText text) const override { return m_language.Utf8(text); }
     void ShowWaitCursor(bool show) override;
+    void ShowSearching(bool searching) override;
     void StartTimer(std::uint32_t id, std::uint32_t periodMs) override;
     void KillTimer(std::uint32_t id) override;
     void Quit(int exitCode) override;

@@ -17,16 +17,32 @@ void CKWDelayedTip::SetText(const QString& text) {
     m_widget->setToolTip(text);
 }
 
+bool CKWDelayedTip::IsPointerInside() const {
+    return m_widget->rect().contains(m_widget->mapFromGlobal(QCursor::pos()));
+}
+
+void CKWDelayedTip::EndVisit() {
+    m_visiting = false;
+    m_timer.stop();
+    QToolTip::hideText();
+}
+
 bool CKWDelayedTip::eventFilter(QObject* watched, QEvent* event) {
     if (watched != m_widget)
         return false;
     switch (event->type()) {
     case QEvent::Enter:
-        m_timer.start();
+        if (!m_visiting) {
+            m_visiting = true;
+            m_timer.start();
+        }
         return false;
     case QEvent::Leave:
-        m_timer.stop();
-        QToolTip::hideText();
+        if (!IsPointerInside())
+            EndVisit();
+        return false;
+    case QEvent::Hide:
+        EndVisit();
         return false;
     case QEvent::ToolTip:
         return true; // shown by our own timer instead
@@ -35,11 +51,12 @@ bool CKWDelayedTip::eventFilter(QObject* watched, QEvent* event) {
     }
 }
 
+// Qt hides the tip itself once the pointer moves out of the widget.
 void CKWDelayedTip::Show() {
     const QString text = m_widget->toolTip();
-    if (text.isEmpty() || !m_widget->underMouse())
+    if (text.isEmpty() || !IsPointerInside())
         return;
     QToolTip::showText(QCursor::pos(),
                        QString("<font color=\"%1\">%2</font>").arg(m_colour, text.toHtmlEscaped()),
-                       m_widget);
+                       m_widget, m_widget->rect());
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "KWPortAudioStream.h"
 #include "KWWaveOutBackend.h"
 
 // Plays on the default sound device: the stream callback, on the audio library's thread, pulls
@@ -12,6 +13,7 @@ public:
     void Stop() override;
 
 private:
-    void* m_stream = nullptr;
-    bool m_initialised = false;
+    static void Fill(std::int16_t* samples, unsigned long frames, void* output);
+
+    KWPortAudioStream m_stream;
 };

@@ -384,7 +384,7 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
                                   av_q2d(in.time_base);
                 if (!progress(std::clamp(at / duration, 0.0, 1.0))) {
                     av_packet_unref(job.packet);
-                    return job.Fail("cancelled");
+                    return job.Fail(kCancelledError);
                 }
             }
             const bool written = stream == nullptr ? true

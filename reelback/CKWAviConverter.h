@@ -10,6 +10,8 @@ class CKWAviConverter {
 public:
     // Called now and then with the share done (0..1); returning false cancels.
     using Progress = std::function<bool(double done)>;
+    // The error of a conversion its progress function cancelled.
+    static constexpr const char* kCancelledError = "cancelled";
 
     CKWAviConverter();
     ~CKWAviConverter();

@@ -12,6 +12,10 @@ bool CKWConversionJob::Start(const std::string& source, const std::string& desti
     if (m_thread.joinable()) {
         m_thread.join();
     }
+    {
+        std::lock_guard lock(m_mutex);
+        m_destination = destination;
+    }
     m_running = true;
     m_cancel = false;
     m_succeeded = false;
@@ -42,4 +46,9 @@ bool CKWConversionJob::Wait() {
 std::string CKWConversionJob::GetError() const {
     std::lock_guard lock(m_mutex);
     return m_error;
+}
+
+std::string CKWConversionJob::GetDestination() const {
+    std::lock_guard lock(m_mutex);
+    return m_destination;
 }

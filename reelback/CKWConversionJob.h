@@ -21,6 +21,8 @@ public:
     bool Wait();
     bool Succeeded() const { return m_succeeded.load(); }
     std::string GetError() const;
+    // The file the last conversion writes.
+    std::string GetDestination() const;
 
 private:
     std::thread m_thread;
@@ -30,4 +32,5 @@ private:
     std::atomic<double> m_progress{0};
     mutable std::mutex m_mutex;
     std::string m_error;
+    std::string m_destination;
 };

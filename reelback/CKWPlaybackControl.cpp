@@ -50,10 +50,12 @@ const std::string* TextOf(const std::vector<KWVariant>& arguments, std::size_t i
 CKWPlaybackControl::CKWPlaybackControl(AudioFactory audio) : m_engine(MakeAudio(audio)) {
     m_engine.SetVolume(kStartVolume);
     m_engine.SetFailureListener([this] { OnEngineFailed(); });
+    m_engine.SetEndListener([this] { KWPostMessage(m_parent, WM_CONTROL_END, 0, 0); });
 }
 
 CKWPlaybackControl::~CKWPlaybackControl() {
     m_engine.SetFailureListener(nullptr);
+    m_engine.SetEndListener(nullptr);
     m_engine.Close();
 }
 
@@ -155,6 +157,10 @@ int CKWPlaybackControl::Invoke(int member, KWDispatchKind kind,
     case KWDispatchKind::PropertyGet:
         if (member == KWDispatchId::kIsOpen) {
             result = IsFileOpen();
+            return 1;
+        }
+        if (member == KWDispatchId::kAtEnd) {
+            result = IsAtEnd();
             return 1;
         }
         if (member == KWDispatchId::kFileName) {

@@ -26,7 +26,7 @@ public:
     explicit CKWPlaybackControl(AudioFactory audio = nullptr);
     ~CKWPlaybackControl();
 
-    // The window that receives WM_CONTROL_RESET.
+    // The window that receives WM_CONTROL_RESET and WM_CONTROL_END.
     void SetParentWindow(KWWindowHandle parent) { m_parent = parent; }
 
     // Calls a member by number. Returns 1 when the member exists for that kind and the arguments
@@ -43,6 +43,7 @@ public:
     std::int32_t Snapshot(int format, int size, int quality, const std::string& name);
     void SetVolume(int volume) { m_engine.SetVolume(volume); }
     std::int32_t IsFileOpen() const { return m_engine.IsOpen() ? 1 : 0; }
+    std::int32_t IsAtEnd() const { return m_engine.IsOpen() && m_engine.IsAtEnd() ? 1 : 0; }
     // Converts in the background; false when a conversion is already running.
     bool ConvertToAvi(const std::string& source, const std::string& destination);
     // Recording time drawn over the picture, in a colour 0x00BBGGRR.

@@ -210,6 +210,11 @@ void CKWPlaybackEngine::SetFailureListener(Listener listener) {
     m_failureListener = std::move(listener);
 }
 
+void CKWPlaybackEngine::SetEndListener(Listener listener) {
+    std::lock_guard lock(m_pictureMutex);
+    m_endListener = std::move(listener);
+}
+
 void CKWPlaybackEngine::Notify(const Listener& listener) {
     Listener copy;
     {
@@ -249,6 +254,8 @@ void CKWPlaybackEngine::PlaySound(const std::int16_t* samples, int frames) {
     m_audio->Write(scaled.data(), frames);
 }
 
+// The position follows the picture on screen, so that a time shown beside it is its time; it is
+// set before the picture is announced. A seek asked for meanwhile keeps its own position.
 void CKWPlaybackEngine::ShowFrame(const KWVideoFrame& frame) {
     auto picture = std::make_shared<KWPicture>();
     if (!m_decoder.ConvertPicture(frame, *picture)) {
@@ -257,6 +264,12 @@ void CKWPlaybackEngine::ShowFrame(const KWVideoFrame& frame) {
     {
         std::lock_guard lock(m_pictureMutex);
         m_picture = std::move(picture);
+    }
+    {
+        std::lock_guard lock(m_mutex);
+        if (!m_restart) {
+            m_position = frame.seconds;
+        }
     }
     Notify(m_pictureListener);
 }
@@ -306,12 +319,11 @@ void CKWPlaybackEngine::Run() {
             if (result != CKWMediaDecoder::Result::Frame) {
                 m_ended = true;
                 m_showOne = false;
-                if (result == CKWMediaDecoder::Result::Error) {
-                    m_failed = true;
-                    lock.unlock();
-                    Notify(m_failureListener);
-                    lock.lock();
-                }
+                const bool failed = result == CKWMediaDecoder::Result::Error;
+                m_failed = m_failed || failed;
+                lock.unlock();
+                Notify(failed ? m_failureListener : m_endListener);
+                lock.lock();
                 continue;
             }
             // Requests may have come in meanwhile: look at them before pacing this frame.
@@ -341,8 +353,8 @@ void CKWPlaybackEngine::Run() {
             showNow || speed == 1 || late < m_decoder.GetFramePeriod() || late > kResyncSeconds;
         KWVideoFrame frame = std::move(*pending);
         pending.reset();
-        m_position = frame.seconds;
         m_showOne = false;
+        // A frame skipped in fast play leaves the position at the picture on screen.
         if (draw) {
             lock.unlock();
             ShowFrame(frame);

@@ -42,6 +42,7 @@ public:
     bool IsPaused() const;
     // Shows the frame at the second, also while paused.
     void Seek(double seconds);
+    // The time of the picture on screen (of the frame a seek asked for, until it is shown).
     double GetPosition() const;
     // True once playing ran into the end (forward) or the start (backward).
     bool IsAtEnd() const;
@@ -56,9 +57,11 @@ public:
     static float GainOfVolume(int volume);
 
     std::shared_ptr<const KWPicture> GetPicture() const;
-    // Called on the worker thread after each new picture / once when decoding failed for good.
+    // Called on the worker thread after each new picture / once when decoding failed for good /
+    // each time playing runs into the end (forward) or the start (backward).
     void SetPictureListener(Listener listener);
     void SetFailureListener(Listener listener);
+    void SetEndListener(Listener listener);
 
 private:
     void Run();
@@ -103,4 +106,5 @@ private:
     std::shared_ptr<const KWPicture> m_picture;
     Listener m_pictureListener;
     Listener m_failureListener;
+    Listener m_endListener;
 };

@@ -1,4 +1,5 @@
 #include "CKWPlaybackView.h"
+#include "CKWAviConverter.h"
 #include "KWMessageBox.h"
 
 #include <QDateTime>
@@ -12,6 +13,9 @@
 namespace {
 constexpr int kCaptionMargin = 6;
 constexpr int kProgressSteps = 100;
+constexpr const char* kProgressText = "Converting to AVI:\n";
+constexpr const char* kConvertedText = "The recording was converted to\n";
+constexpr const char* kFailedText = "The conversion failed: ";
 
 QColor ColourOf(std::uint32_t bgr) {
     return QColor(static_cast<int>(bgr & 0xFF), static_cast<int>((bgr >> 8) & 0xFF),
@@ -25,7 +29,12 @@ CKWPlaybackView::CKWPlaybackView(QWidget* parent, CKWPlaybackControl::AudioFacto
     setAttribute(Qt::WA_OpaquePaintEvent);
     m_control.Engine().SetPictureListener([this] {
         QMetaObject::invokeMethod(
-            this, [this] { update(); }, Qt::QueuedConnection);
+            this,
+            [this] {
+                update();
+                emit pictureShown();
+            },
+            Qt::QueuedConnection);
     });
 }
 
@@ -84,7 +93,7 @@ void CKWPlaybackView::paintEvent(QPaintEvent*) {
 
 void CKWPlaybackView::StartConversionDisplay() {
     if (m_progress == nullptr) {
-        m_progress = new QProgressDialog("Converting to AVI...", "Cancel", 0, kProgressSteps, this);
+        m_progress = new QProgressDialog(kProgressText, "Cancel", 0, kProgressSteps, this);
         m_progress->setWindowTitle(kConversionCaption);
         m_progress->setAutoClose(false);
         m_progress->setAutoReset(false);
@@ -93,6 +102,8 @@ void CKWPlaybackView::StartConversionDisplay() {
         m_poll = new QTimer(this);
         connect(m_poll, &QTimer::timeout, this, &CKWPlaybackView::PollConversion);
     }
+    m_progress->setLabelText(kProgressText +
+                             QString::fromStdString(m_control.Conversion().GetDestination()));
     m_progress->setValue(0);
     m_progress->show();
     m_poll->start(kProgressPollMs);
@@ -106,8 +117,11 @@ void CKWPlaybackView::PollConversion() {
     }
     m_poll->stop();
     m_progress->hide();
-    if (!job.Wait() && job.GetError() != "cancelled") {
-        KWMessageBox("The conversion failed: " + job.GetError(), kConversionCaption,
+    if (job.Wait()) {
+        KWMessageBox(kConvertedText + job.GetDestination(), kConversionCaption,
+                     KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconInformation);
+    } else if (job.GetError() != CKWAviConverter::kCancelledError) {
+        KWMessageBox(kFailedText + job.GetError(), kConversionCaption,
                      KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconStop);
     }
 }

@@ -27,6 +27,10 @@ public:
     static QRect FitPicture(const QRect& area, double aspect);
     QProgressDialog* ConversionProgress() const { return m_progress; }
 
+signals:
+    // A new picture is on screen (or none, after the file was closed).
+    void pictureShown();
+
 protected:
     void paintEvent(QPaintEvent* event) override;
 

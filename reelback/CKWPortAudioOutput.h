@@ -1,7 +1,6 @@
 #pragma once
 #include "CKWAudioOutput.h"
-
-#include <portaudio.h>
+#include "KWPortAudioStream.h"
 
 #include <deque>
 #include <mutex>
@@ -18,13 +17,10 @@ public:
     void Discard() override;
 
 private:
-    static int Callback(const void* input, void* output, unsigned long frames,
-                        const PaStreamCallbackTimeInfo* timing, PaStreamCallbackFlags flags,
-                        void* self);
-    void Fill(std::int16_t* output, std::size_t samples);
+    static void Fill(std::int16_t* output, unsigned long frames, void* self);
+    void Play(std::int16_t* output, std::size_t samples);
 
-    PaStream* m_stream = nullptr;
-    bool m_initialised = false;
+    KWPortAudioStream m_stream;
     int m_channels = 0;
     std::size_t m_capacity = 0;
     std::mutex m_mutex;

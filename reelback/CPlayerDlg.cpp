@@ -2,6 +2,7 @@
 #include "CAboutDlg.h"
 #include "CAvToAviDialog.h"
 #include "CConfigDialog.h"
+#include "CKWElidedLabel.h"
 #include "CPlayerIcons.h"
 #include "CSnapshotSetting.h"
 #include "KWFileDialog.h"
@@ -39,6 +40,12 @@ constexpr const char* kOpenSuffix = "av";
 constexpr const char* kOpenFailedText = "The file cannot be played:\n%1";
 constexpr const char* kSnapshotCaption = "SnapShot";
 constexpr const char* kSnapshotFailedText = "The snapshot could not be saved as\n%1";
+constexpr const char* kSnapshotSavedText = "Snapshot saved:\t%1";
+constexpr const char* kNoticeStyle =
+    "background-color: rgba(0, 0, 0, 160); color: white; padding: 0 6px;";
+constexpr int kNoticeMs = 5000;
+constexpr int kNoticeMargin = 8;
+constexpr int kNoticePadding = 3;
 constexpr const char* kBlank = " ";
 constexpr const char* kWidestStatus = "Reverse ";
 
@@ -152,6 +159,10 @@ CPlayerDlg::CPlayerDlg(CKWPlaybackControl::AudioFactory audio,
     BuildTray();
     m_host = new CZRMP4CtrlDlg(this, std::move(audio), std::move(observer));
     connect(m_host, &CZRMP4CtrlDlg::controlReset, this, &CPlayerDlg::OnControlReset);
+    connect(m_host, &CZRMP4CtrlDlg::playbackEnded, this, &CPlayerDlg::OnPlaybackEnded);
+    // The time box follows every picture, so that it shows the time of the one on screen also
+    // in fast play; the position timer keeps it right while no picture changes.
+    connect(m_host, &CZRMP4CtrlDlg::pictureShown, this, &CPlayerDlg::UpdatePosition);
     m_strip = BuildStrip();
     m_strip->setParent(this);
 
@@ -168,6 +179,12 @@ CPlayerDlg::CPlayerDlg(CKWPlaybackControl::AudioFactory audio,
     SetStatus(kNoFile);
     m_positionText->setText(TimeText(0));
     UpdateControls();
+    m_notice = new CKWElidedLabel(QString(), this);
+    m_notice->setObjectName("notice");
+    m_notice->setStyleSheet(kNoticeStyle);
+    m_notice->hide();
+    m_noticeTimer.setSingleShot(true);
+    connect(&m_noticeTimer, &QTimer::timeout, m_notice, &QWidget::hide);
     setAcceptDrops(true);
     connect(&m_positionTimer, &QTimer::timeout, this, &CPlayerDlg::UpdatePosition);
 
@@ -279,13 +296,14 @@ QWidget* CPlayerDlg::BuildStrip() {
     audioLayout->addWidget(m_volume, 1);
 
     auto* information = MakeGroup(kIdInformationGroup, "Infomation");
-    m_filePath = MakeLabel(kIdFilePath, QString(kFilePathFormat).arg(QString()));
-    m_totalTime = MakeLabel(kIdTotalTime, kTotalTimeLabel + TimeText(0));
+    m_filePath = new CKWElidedLabel(QString(kFilePathFormat).arg(QString()));
+    m_filePath->setObjectName(QString::number(kIdFilePath));
+    m_totalTime = new CKWElidedLabel(kTotalTimeLabel + TimeText(0));
+    m_totalTime->setObjectName(QString::number(kIdTotalTime));
     m_status = MakeLabel(kIdStatus, kNoFile);
     m_status->setAlignment(Qt::AlignCenter);
     // As wide as the longest status text, so that the strip does not shift when it changes.
     m_status->setMinimumWidth(m_status->fontMetrics().horizontalAdvance(kWidestStatus));
-    m_filePath->setTextInteractionFlags(Qt::TextSelectableByMouse);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(0);
     texts->addWidget(m_filePath);
@@ -356,6 +374,9 @@ void CPlayerDlg::Layout() {
     }
     m_strip->setGeometry(client.left(), client.bottom() + 1 - kStripHeight, client.width(),
                          kStripHeight);
+    if (m_notice != nullptr) {
+        PlaceNotice();
+    }
 }
 
 void CPlayerDlg::resizeEvent(QResizeEvent* event) {
@@ -401,9 +422,9 @@ void CPlayerDlg::OpenPath(const QString& path) {
     }
     m_host->Open(path.toStdString());
     m_rememberedPath = path;
-    m_filePath->setText(QString(kFilePathFormat).arg(path));
+    m_filePath->SetText(QString(kFilePathFormat).arg(path));
     const int duration = m_host->Duration();
-    m_totalTime->setText(kTotalTimeLabel + TimeText(duration));
+    m_totalTime->SetText(kTotalTimeLabel + TimeText(duration));
     m_position->setRange(0, std::max(0, duration));
     ShowOpenResult(path);
     UpdateControls();
@@ -532,10 +553,29 @@ void CPlayerDlg::OnSnapshot() {
     const std::string name = KWMakeSnapshotName(folder, start, position);
     const std::int32_t written =
         control.Snapshot(kSnapshotFormat, kSnapshotSize, kSnapshotQuality, name);
-    if (written == 0 && IsFileOpen()) {
+    if (written != 0) {
+        ShowNotice(QString(kSnapshotSavedText)
+                       .arg(QString::fromStdString(name + CKWPlaybackControl::kSnapshotExtension)));
+    } else if (IsFileOpen()) {
         KWMessageBox(QString(kSnapshotFailedText).arg(QString::fromStdString(name)).toStdString(),
                      kSnapshotCaption, KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconStop);
     }
+}
+
+// A line over the bottom of the picture for a few seconds.
+void CPlayerDlg::ShowNotice(const QString& text) {
+    m_notice->SetText(text);
+    PlaceNotice();
+    m_notice->show();
+    m_notice->raise();
+    m_noticeTimer.start(kNoticeMs);
+}
+
+void CPlayerDlg::PlaceNotice() {
+    const QRect host = m_host != nullptr ? m_host->LayoutRect() : rect();
+    const int height = m_notice->fontMetrics().height() + 2 * kNoticePadding;
+    m_notice->setGeometry(host.left() + kNoticeMargin, host.bottom() - kNoticeMargin - height,
+                          std::max(0, host.width() - 2 * kNoticeMargin), height);
 }
 
 void CPlayerDlg::OnSetting() {
@@ -621,8 +661,24 @@ void CPlayerDlg::UpdatePosition() {
         return;
     }
     const int position = m_host->Position();
-    m_position->setValue(position);
+    // While the user drags the slider, it shows where the user is going.
+    if (!m_position->isSliderDown()) {
+        m_position->setValue(position);
+    }
     m_positionText->setText(TimeText(position));
+}
+
+// Playing ran into the end (or the start, going backwards): the component holds the last
+// picture, so the window shows the player paused there. A command given meanwhile that moved on
+// leaves the mode alone.
+void CPlayerDlg::OnPlaybackEnded() {
+    if (!IsFileOpen() || m_host->Control()->GetIsAtEnd() == 0) {
+        return;
+    }
+    if (m_host->GetPlayMode() != KWPlayMode::kPause) {
+        ApplyTransition(KWPlayMode::kPause, false);
+    }
+    UpdatePosition();
 }
 
 // Seeking stops the position timer, so that it does not pull the slider back meanwhile.

@@ -8,6 +8,7 @@
 
 #include <map>
 
+class CKWElidedLabel;
 class QAction;
 class QLabel;
 class QMenu;
@@ -93,8 +94,9 @@ public:
     void OnRightKey();
     void OnLeftKey();
     void OnControlReset();
+    void OnPlaybackEnded();
     void OnTrayActivated(QSystemTrayIcon::ActivationReason reason);
-    // Timer 0: the position slider and text follow the component.
+    // Timer 0 and every new picture: the position slider and text follow the component.
     void UpdatePosition();
 
     CZRMP4CtrlDlg* Host() const { return m_host.data(); }
@@ -104,6 +106,8 @@ public:
     bool IsReopenSet() const { return m_reopen; }
     bool IsMuted() const { return m_muted; }
     bool IsPositionTimerActive() const { return m_positionTimer.isActive(); }
+    // The passing line over the picture (where a snapshot went); hidden when there is none.
+    const CKWElidedLabel* Notice() const { return m_notice; }
 
 protected:
     void resizeEvent(QResizeEvent* event) override;
@@ -121,6 +125,8 @@ private:
     void UpdateControls();
     void SetIcon(QToolButton* button, int icon);
     void SetStatus(const QString& text);
+    void ShowNotice(const QString& text);
+    void PlaceNotice();
     void ShowOpenResult(const QString& path);
     void ApplyTransition(int mode, bool resumeFirst);
     void SeekToSlider();
@@ -137,11 +143,13 @@ private:
     QSlider* m_volume = nullptr;
     QLabel* m_status = nullptr;
     QLabel* m_positionText = nullptr;
-    QLabel* m_filePath = nullptr;
-    QLabel* m_totalTime = nullptr;
+    CKWElidedLabel* m_filePath = nullptr;
+    CKWElidedLabel* m_totalTime = nullptr;
     QSystemTrayIcon* m_tray = nullptr;
     QMenu* m_trayMenu = nullptr;
     QTimer m_positionTimer;
+    CKWElidedLabel* m_notice = nullptr;
+    QTimer m_noticeTimer;
 
     QString m_rememberedPath;
     bool m_reopen = false;

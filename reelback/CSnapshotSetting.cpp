@@ -1,6 +1,7 @@
 #include "CSnapshotSetting.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSettings>
 #include <QStandardPaths>
 
@@ -20,9 +21,11 @@ std::unique_ptr<QSettings> OpenSettings() {
 }
 } // namespace
 
+// The Pictures folder is used only when it exists: a snapshot creates its own folder, never the
+// user's Pictures folder.
 QString DefaultFolder() {
     QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    if (pictures.isEmpty()) {
+    if (pictures.isEmpty() || !QFileInfo(pictures).isDir()) {
         pictures = QDir::homePath();
     }
     return QDir(pictures).filePath(kDefaultSubfolder);

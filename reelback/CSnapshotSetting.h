@@ -10,7 +10,7 @@ constexpr const char* kKey = "path";
 constexpr const char* kOrganisation = "Reelback";
 constexpr const char* kApplication = "Reelback";
 
-// "Reelback/" in the user's Pictures folder (the home folder when there is none).
+// "Reelback/" in the user's Pictures folder when it exists, else in the home folder.
 QString DefaultFolder();
 QString Read();
 // False when the settings file cannot be written.

@@ -32,6 +32,8 @@ CZRMP4CtrlDlg::~CZRMP4CtrlDlg() {
 KWResult CZRMP4CtrlDlg::OnMessage(std::uint32_t message, KWWParam, KWLParam) {
     if (message == WM_CONTROL_RESET) {
         emit controlReset();
+    } else if (message == WM_CONTROL_END) {
+        emit playbackEnded();
     }
     return 0;
 }
@@ -88,6 +90,10 @@ void CZRMP4CtrlDlg::DiscardControl() {
 void CZRMP4CtrlDlg::CreateControl() {
     m_control = std::make_unique<CZrmp4controlctrl1>(m_observer, m_audio);
     m_control->Create(this, kControlId, &m_target);
+    if (m_control->Window() != nullptr) {
+        connect(m_control->Window(), &CKWPlaybackView::pictureShown, this,
+                &CZRMP4CtrlDlg::pictureShown);
+    }
 }
 
 void CZRMP4CtrlDlg::SetLayoutRect(const QRect& rect) {

@@ -54,6 +54,10 @@ public:
 signals:
     // The component asked to be replaced.
     void controlReset();
+    // Playing ran into the end (forward) or the start (backward) of the file.
+    void playbackEnded();
+    // The component shows a new picture.
+    void pictureShown();
 
 protected:
     void keyPressEvent(QKeyEvent* event) override;

@@ -71,6 +71,10 @@ std::int32_t CZrmp4controlctrl1::GetIsOpen() {
     return Integer(KWDispatchId::kIsOpen, KWDispatchKind::PropertyGet);
 }
 
+std::int32_t CZrmp4controlctrl1::GetIsAtEnd() {
+    return Integer(KWDispatchId::kAtEnd, KWDispatchKind::PropertyGet);
+}
+
 void CZrmp4controlctrl1::ConvertToAvi(const std::string& source, const std::string& destination) {
     Invoke(KWDispatchId::kConvertToAvi, KWDispatchKind::Method, {source, destination});
 }

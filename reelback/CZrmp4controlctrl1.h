@@ -34,6 +34,7 @@ public:
                           const std::string& name);
     void SetVolume(std::int32_t volume);
     std::int32_t GetIsOpen();
+    std::int32_t GetIsAtEnd();
     void ConvertToAvi(const std::string& source, const std::string& destination);
     void SetCaption(std::int32_t on, std::uint32_t colour);
     void SetMoving(std::int32_t moved);

@@ -29,7 +29,12 @@ constexpr int kSound = 55;
 constexpr int kPlayForward = 59;
 constexpr int kPlayBackward = 60;
 constexpr int kStartTime = 120;
+// Our component's own: nonzero while playing has run into the end (forward) or the start
+// (backward) and holds its last picture.
+constexpr int kAtEnd = 200;
 } // namespace KWDispatchId
 
 // Sent by the component to its parent window when it must be replaced by a new one.
 constexpr std::uint32_t WM_CONTROL_RESET = 0x0400 + 155;
+// Posted by the component to its parent window when playing has run into the end or the start.
+constexpr std::uint32_t WM_CONTROL_END = 0x0400 + 156;

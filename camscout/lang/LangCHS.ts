@@ -307,5 +307,13 @@
         <source>Access code for MAC changes:</source>
         <translation>MAC修改授权码：</translation>
     </message>
+    <message id="log.noanswer">
+        <source>no answer within %1 s</source>
+        <translation>%1 秒内无应答</translation>
+    </message>
+    <message id="log.nocamera">
+        <source>No camera answered the search</source>
+        <translation>没有摄像机响应搜索</translation>
+    </message>
 </context>
 </TS>

@@ -307,5 +307,13 @@
         <source>Access code for MAC changes:</source>
         <translation>MAC修改授權碼：</translation>
     </message>
+    <message id="log.noanswer">
+        <source>no answer within %1 s</source>
+        <translation>%1 秒內無回應</translation>
+    </message>
+    <message id="log.nocamera">
+        <source>No camera answered the search</source>
+        <translation>沒有攝影機回應搜尋</translation>
+    </message>
 </context>
 </TS>

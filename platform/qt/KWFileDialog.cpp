@@ -1,8 +1,31 @@
 #include "KWFileDialog.h"
 
 #include <QFileDialog>
+#include <QHeaderView>
+#include <QTreeView>
 
 namespace {
+// Wide enough for the name, size, type and date columns side by side.
+constexpr QSize kDialogSize(860, 520);
+// The detail view of Qt's own dialog; a platform dialog has none.
+constexpr const char* kDetailViewName = "treeView";
+constexpr int kNameColumn = 0;
+
+// The detail view's columns start at fixed widths that cut sizes, types and dates short: they
+// fit their contents instead, and the name takes the rest.
+void FitColumns(QFileDialog& dialog) {
+    auto* view = dialog.findChild<QTreeView*>(kDetailViewName);
+    if (view == nullptr) {
+        return;
+    }
+    QHeaderView* header = view->header();
+    header->setStretchLastSection(false);
+    for (int column = 0; column < header->count(); ++column) {
+        header->setSectionResizeMode(column, column == kNameColumn ? QHeaderView::Stretch
+                                                                   : QHeaderView::ResizeToContents);
+    }
+}
+
 KWFileDialogHandler& Handler() {
     static KWFileDialogHandler handler;
     return handler;
@@ -11,6 +34,8 @@ KWFileDialogHandler& Handler() {
 QString ShowRealDialog(QWidget* parent, const KWFileDialogRequest& request) {
     QFileDialog dialog(parent, request.caption, request.start, request.filter);
     dialog.setDefaultSuffix(request.defaultSuffix);
+    dialog.resize(kDialogSize);
+    FitColumns(dialog);
     switch (request.kind) {
     case KWFileDialogKind::Open:
         dialog.setAcceptMode(QFileDialog::AcceptOpen);

@@ -13,10 +13,13 @@
 #include <QTimer>
 
 #include <algorithm>
+#include <cstdio>
 
 namespace {
 const char* const kNoDeviceText = "No QX Stream Device Detected.\r\nViewer Function Disabled.";
 const char* const kNoDeviceCaption = "Notification";
+const char* const kProgramName = "quadview";
+const char* const kNoDrivesText = "no drive to examine; name disks or images in QUADVIEW_DRIVES";
 
 constexpr int kStatusHeight = 20;
 constexpr int kStatusMargin = 8;
@@ -115,6 +118,7 @@ void CViewerDlg::FinishStart() {
         m_deviceManager.StartStreaming(0);
         m_workingMode = kViewerMode;
     } else {
+        PrintDriveFindings();
         KWMessageBox(kNoDeviceText, kNoDeviceCaption,
                      KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconExclamation);
         m_workingMode = kMysPlayerMode;
@@ -122,6 +126,16 @@ void CViewerDlg::FinishStart() {
     Refresh();
     m_refreshTimer->start(kRefreshPeriodMs);
     m_started = true;
+}
+
+// The notice names no drive; the terminal tells which drives were examined and why none of them
+// is a DVR disk (a drive the user may not read, an empty one, one without a recording).
+void CViewerDlg::PrintDriveFindings() {
+    const std::vector<QXDriveFinding> findings = m_deviceManager.GetDriveFindings();
+    if (findings.empty())
+        std::fprintf(stderr, "%s: %s\n", kProgramName, kNoDrivesText);
+    for (const QXDriveFinding& finding : findings)
+        std::fprintf(stderr, "%s: %s\n", kProgramName, finding.Line().c_str());
 }
 
 void CViewerDlg::done(int result) {

@@ -74,6 +74,7 @@ private:
     void LayOut();
     void ContinueStartWhenDetected();
     void FinishStart();
+    void PrintDriveFindings();
     // Stops the engines in the documented order: the stream, the devices, the sound output,
     // the screen manager. Runs once; later calls do nothing.
     void StopEngines();

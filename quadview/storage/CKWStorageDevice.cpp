@@ -80,21 +80,19 @@ std::uint64_t CKWStorageDevice::SectorCountFromIdentify(const KWRawDrive::Identi
 int CKWStorageDevice::Open(std::uint8_t driveNumber, std::uint8_t deviceIndex) {
     if (IsOpen())
         return 1;
+    m_openFailure = OpenFailure::kNone;
+    m_openErrno = 0;
     const KWDriveList drives = m_drives ? *m_drives : KWSystemDriveList();
     const std::string path = driveNumber < drives.size() ? drives[driveNumber] : std::string();
-    if (!m_main.Open(path)) {
-        Close();
-        return 0;
-    }
+    if (!m_main.Open(path))
+        return RefuseOpen(OpenFailure::kCannotOpen, errno);
     m_path = path;
     m_driveNumber = driveNumber;
     m_deviceIndex = deviceIndex;
 
     KWDriveGeometry geometry;
-    if (!m_main.GetGeometry(geometry)) {
-        Close();
-        return 0;
-    }
+    if (!m_main.GetGeometry(geometry))
+        return RefuseOpen(OpenFailure::kNoGeometry, errno);
     m_mediaType = geometry.mediaType;
     SetSectorCount(geometry.cylinders * geometry.tracksPerCylinder * geometry.sectorsPerTrack);
 
@@ -104,11 +102,16 @@ int CKWStorageDevice::Open(std::uint8_t driveNumber, std::uint8_t deviceIndex) {
         m_ide = 1;
         return 1;
     }
-    if (!StartSizeProbe()) {
-        Close();
-        return 0;
-    }
+    if (!StartSizeProbe())
+        return RefuseOpen(OpenFailure::kNoSizeProbe, errno);
     return 1;
+}
+
+int CKWStorageDevice::RefuseOpen(OpenFailure failure, int error) {
+    Close();
+    m_openFailure = failure;
+    m_openErrno = error;
+    return 0;
 }
 
 bool CKWStorageDevice::RequestIdentify(KWRawDrive::IdentifyData& data) {

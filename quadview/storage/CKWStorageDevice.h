@@ -19,6 +19,9 @@
 // probe ended.
 class CKWStorageDevice : public CKWThread {
 public:
+    // The step at which the last Open refused the drive.
+    enum class OpenFailure { kNone, kCannotOpen, kNoGeometry, kNoSizeProbe, kNoScan };
+
     static constexpr std::uint32_t kMessageSectorCount = 0x460;
     static constexpr std::uint32_t kMessageProbeEnded = 0x461;
     static constexpr std::uint32_t kSectorSize = KWRawDrive::kSectorSize;
@@ -55,6 +58,10 @@ public:
     std::uint8_t GetDriveNumber() const { return m_driveNumber; }
     std::uint8_t GetDeviceIndex() const { return m_deviceIndex; }
     const std::string& GetDrivePath() const { return m_path; }
+    // Why the last Open failed, with the system's error number of that step (0 when it has none);
+    // kept after the failed Open has closed the device.
+    OpenFailure GetOpenFailure() const { return m_openFailure; }
+    int GetOpenErrno() const { return m_openErrno; }
 
     int StartSizeProbe();
     bool IsProbing() const { return m_probe.IsOpen(); }
@@ -79,6 +86,8 @@ protected:
     void EndSizeProbe();
     // Stops the worker, and ends it if it does not stop in time.
     void StopWorker();
+    // Closes the device and keeps why its Open failed; returns 0 for Open to return.
+    int RefuseOpen(OpenFailure failure, int error);
 
     KWRawDrive m_main;
     KWRawDrive m_probe;
@@ -92,5 +101,7 @@ private:
     std::uint64_t m_sectorCount = 0;
     std::uint32_t m_mediaType = 0;
     int m_ide = 0;
+    OpenFailure m_openFailure = OpenFailure::kNone;
+    int m_openErrno = 0;
     std::uint8_t m_sectorBuffer[kSectorSize] = {};
 };

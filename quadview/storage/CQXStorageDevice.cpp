@@ -3,6 +3,7 @@
 #include "KWTick.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdint>
 
 CQXStorageDevice::CQXStorageDevice() {
@@ -20,7 +21,9 @@ int CQXStorageDevice::Open(std::uint8_t driveNumber, std::uint8_t deviceIndex) {
     if (!CKWStorageDevice::Open(driveNumber, deviceIndex))
         return 0;
     // An ATA drive knows its exact size: scan at once. Others scan once their probe has ended.
-    return IsIdeDevice() ? StartDataScan() : 1;
+    if (IsIdeDevice() && !StartDataScan())
+        return RefuseOpen(OpenFailure::kNoScan, errno);
+    return 1;
 }
 
 void CQXStorageDevice::Close() {

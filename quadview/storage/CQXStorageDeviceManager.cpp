@@ -20,9 +20,9 @@ constexpr std::uint32_t kPalUnitMs = 25;
 CQXStorageDeviceManager::CQXStorageDeviceManager(KWDriveList drives)
     : m_stepper(m_source, [this] { return IsCommandWaiting(); }) {
     m_className = "CQXStorageDeviceManager";
-    auto shared = std::make_shared<const KWDriveList>(std::move(drives));
+    m_drives = std::make_shared<const KWDriveList>(std::move(drives));
     for (auto& device : m_devices) {
-        device.SetDriveList(shared);
+        device.SetDriveList(m_drives);
         device.AddListenerObject(this);
     }
 }
@@ -41,6 +41,7 @@ bool CQXStorageDeviceManager::OpenAllDevices(CQXVideoSink* screenManager, CQXAud
     m_screenManager = screenManager;
     m_waveManager = waveManager;
     m_mysFileManager = mysFileManager;
+    m_refusedDrives.clear();
     for (unsigned drive = 0; drive < kMaxDevices; ++drive) {
         CQXStorageDevice& device = m_devices[m_deviceCount];
         if (device.Open(static_cast<std::uint8_t>(drive), m_deviceCount)) {
@@ -48,6 +49,15 @@ bool CQXStorageDeviceManager::OpenAllDevices(CQXVideoSink* screenManager, CQXAud
         } else {
             // A drive opened but refused its scan stays out of the table; its slot is reused.
             device.Close();
+            // An empty entry is a drive that is not there, not one that was examined.
+            if (drive < m_drives->size() && !(*m_drives)[drive].empty()) {
+                QXDriveFinding refused;
+                refused.driveNumber = static_cast<std::uint8_t>(drive);
+                refused.path = (*m_drives)[drive];
+                refused.failure = device.GetOpenFailure();
+                refused.error = device.GetOpenErrno();
+                m_refusedDrives.push_back(refused);
+            }
         }
         if (m_deviceCount == kMaxDevices)
             break;
@@ -61,7 +71,30 @@ void CQXStorageDeviceManager::CloseAllDevices() {
     for (std::uint8_t i = 0; i < m_deviceCount; ++i)
         m_devices[i].Close();
     m_deviceCount = 0;
+    m_refusedDrives.clear();
     RebuildFormattedList();
+}
+
+std::vector<QXDriveFinding> CQXStorageDeviceManager::GetDriveFindings() {
+    using Verdict = QXDriveFinding::Verdict;
+    std::vector<QXDriveFinding> findings = m_refusedDrives;
+    for (std::uint8_t i = 0; i < m_deviceCount; ++i) {
+        CQXStorageDevice& device = m_devices[i];
+        QXDriveFinding finding;
+        finding.driveNumber = device.GetDriveNumber();
+        finding.path = device.GetDrivePath();
+        finding.sectors = device.GetSectorCount();
+        finding.verdict = device.IsBusy()        ? Verdict::kExamining
+                          : device.IsFormatted() ? Verdict::kRecorded
+                          : finding.sectors == 0 ? Verdict::kEmpty
+                                                 : Verdict::kNoRecording;
+        findings.push_back(finding);
+    }
+    std::sort(findings.begin(), findings.end(),
+              [](const QXDriveFinding& a, const QXDriveFinding& b) {
+                  return a.driveNumber < b.driveNumber;
+              });
+    return findings;
 }
 
 std::uint8_t CQXStorageDeviceManager::GetFormattedCount() const {

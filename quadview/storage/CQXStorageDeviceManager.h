@@ -6,6 +6,7 @@
 #include "CQXStorageDevice.h"
 #include "CQXVideoSink.h"
 #include "KWDriveList.h"
+#include "QXDriveFinding.h"
 #include "QXPlayMode.h"
 
 #include <array>
@@ -14,6 +15,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <vector>
 
 class CQXMysFileManager;
 
@@ -75,6 +77,9 @@ public:
     std::uint32_t GetPosition(std::uint8_t index) const;
     // True while any open device probes, scans or is about to scan.
     bool IsAnyDeviceBusy();
+    // Every drive of the list that OpenAllDevices examined, in drive order, with what it found:
+    // the refused drives and, for the open devices, their state at the time of asking.
+    std::vector<QXDriveFinding> GetDriveFindings();
 
     // Applied to this object and then to all 32 devices in index order; an add stops at the
     // first device that refuses and then answers 0.
@@ -151,6 +156,8 @@ private:
     // True while a command (a mode change, the stop) or termination waits for the step to end.
     bool IsCommandWaiting() const;
 
+    std::shared_ptr<const KWDriveList> m_drives;
+    std::vector<QXDriveFinding> m_refusedDrives; // set by OpenAllDevices
     // Read by the devices' workers when they rebuild the formatted list.
     std::atomic<std::uint8_t> m_deviceCount{0};
     std::array<CQXStorageDevice, kMaxDevices> m_devices;

@@ -141,7 +141,13 @@ TEST_F(CViewerDlgTest, StartsPlayingTheFirstDiskInTheVideoAreaWithSoundAtVolume5
 
 TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
     KWTestImage blank(m_dir / "blank.img", KWTestImage::CylinderBytes(1));
+    testing::internal::CaptureStderr();
     OpenWindow({blank.Path()});
+    const std::string terminal = testing::internal::GetCapturedStderr();
+    // The terminal names the drive and why it is no DVR disk.
+    EXPECT_NE(terminal.find("quadview: drive 0 (" + blank.Path() + "): holds no recorded stream"),
+              std::string::npos)
+        << terminal;
     ASSERT_EQ(m_boxes.Count(), 1u);
     const KWMessageBoxRequest box = m_boxes.Boxes()[0].request;
     EXPECT_EQ(box.text, "No QX Stream Device Detected.\r\nViewer Function Disabled.");

@@ -5,7 +5,9 @@
 #include "CamTestSupport.h"
 #include "KWMessageBoxRecorder.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
+#include <map>
 #include <memory>
 
 namespace {
@@ -51,7 +53,8 @@ TEST_F(CCamFinderTest, CameraAnsweringBothBroadcastsIsListedOnce) {
     ASSERT_TRUE(PumpUntil([&] { return view.totals.size() == 2; })); // "Total: 0", first answer
 
     finder.OnTimer(CCamFinder::kSearchTimerId);
-    EXPECT_TRUE(view.timers.empty());
+    EXPECT_EQ(view.timers,
+              (std::map<std::uint32_t, std::uint32_t>{{CCamFinder::kSearchEndTimerId, 3000u}}));
     EXPECT_TRUE(view.searchEnabled);
     EXPECT_TRUE(view.settingAllEnabled);
     EXPECT_FALSE(view.updateButtonsEnabled);
@@ -60,6 +63,80 @@ TEST_F(CCamFinderTest, CameraAnsweringBothBroadcastsIsListedOnce) {
     EXPECT_EQ(view.totals, (std::vector<std::string>{"Total: 0", "Total: 1", "Total: 1"}));
     ASSERT_EQ(finder.Cameras().size(), 1u);
     EXPECT_EQ(view.shownRows, 1u);
+}
+
+// The search shows that it runs until a while after its second query; one that found nothing
+// says so in the log, one that found a camera does not.
+TEST_F(CCamFinderTest, SearchShowsThatItRunsAndSaysWhenNoCameraAnswered) {
+    finder.StartSearch();
+    EXPECT_TRUE(view.searching);
+    finder.OnTimer(CCamFinder::kSearchTimerId);
+    EXPECT_TRUE(view.searching);
+    EXPECT_TRUE(finder.IsSearching());
+    finder.OnTimer(CCamFinder::kSearchEndTimerId);
+    EXPECT_FALSE(view.searching);
+    EXPECT_FALSE(finder.IsSearching());
+    EXPECT_TRUE(view.timers.empty());
+    EXPECT_EQ(view.log, std::vector<std::string>{"No camera answered the search"});
+    EXPECT_EQ(view.totals.back(), "Total: 0");
+
+    finder.StartSearch();
+    Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.1:80"));
+    finder.OnTimer(CCamFinder::kSearchTimerId);
+    finder.OnTimer(CCamFinder::kSearchEndTimerId);
+    EXPECT_FALSE(view.searching);
+    EXPECT_EQ(view.log.size(), 1u);
+}
+
+// A command that no camera acknowledges within the wait after the last command is logged in the
+// log's style; one that is acknowledged (by the target's MAC, or by the new one of a MAC change,
+// in any case) is not.
+TEST_F(CCamFinderTest, UnansweredCommandsAreLoggedAfterTheWait) {
+    const CameraRecord a = Camera("00-11-22-33-44-AA", "10.0.0.1:80");
+    const CameraRecord b = Camera("00-11-22-33-44-BB", "10.0.0.2:80");
+    finder.SendUpdatePort(a, 81, "admin", "");
+    EXPECT_EQ(view.timers.at(CCamFinder::kAnswerTimerId), 5000u);
+    finder.SendSetDefault(b, "admin", "");
+    finder.SendUpdateMac(b, "00-11-22-33-44-cc", "admin", "");
+    ASSERT_TRUE(camera.WaitForCommands(3));
+
+    CameraRecord ackA = Camera("00-11-22-33-44-aa", "10.0.0.1:81");
+    CameraRecord::SetText(ackA.status, "SUCCESS");
+    Deliver(CamMessages::WM_CAM_PORT_UPDATED, ackA);
+    Deliver(CamMessages::WM_CAM_MAC_UPDATED, Camera("00-11-22-33-44-CC", "10.0.0.2:80"));
+    EXPECT_EQ(view.timers.count(CCamFinder::kAnswerTimerId), 1u) << "the default is unanswered";
+    finder.OnTimer(CCamFinder::kAnswerTimerId);
+    EXPECT_EQ(view.log, (std::vector<std::string>{
+                            "IPCAM IP[10.0.0.1:81], MAC[00-11-22-33-44-aa] update port SUCCESS",
+                            "IPCAM IP[10.0.0.2:80], MAC[00-11-22-33-44-CC] update MAC ",
+                            "IPCAM IP[10.0.0.2:80], MAC[00-11-22-33-44-BB] Set Default "
+                            "no answer within 5 s"}));
+    EXPECT_TRUE(view.timers.empty());
+
+    // Once every command is acknowledged, the wait ends without a word.
+    finder.SendUpdateName(a, "new", "admin", "");
+    Deliver(CamMessages::WM_CAM_NAME_UPDATED, a);
+    EXPECT_EQ(view.timers.count(CCamFinder::kAnswerTimerId), 0u);
+}
+
+// The batch's commands are each waited for, each named by the camera it went to.
+TEST_F(CCamFinderTest, UnansweredBatchCommandsAreLoggedForTheirCamera) {
+    const std::vector<CameraRecord> was = {Camera("A", "10.0.0.1:80", "cam"),
+                                           Camera("B", "10.0.0.2:80", "cam")};
+    std::vector<CameraRecord> now = was;
+    CameraRecord::SetText(now[0].name, "cam0");
+    CameraRecord::SetText(now[1].name, "cam1");
+    finder.SendBatch(was, now, "admin", "pw");
+    ASSERT_TRUE(camera.WaitForCommands(2));
+    Deliver(CamMessages::WM_CAM_NAME_UPDATED, was[1]);
+    finder.OnTimer(CCamFinder::kAnswerTimerId);
+    ASSERT_FALSE(view.log.empty());
+    EXPECT_EQ(view.log.back(), "IPCAM IP[10.0.0.1:80], MAC[A] update name no answer within 5 s");
+    EXPECT_EQ(std::count_if(view.log.begin(), view.log.end(),
+                            [](const std::string& line) {
+                                return line.find("no answer") != std::string::npos;
+                            }),
+              1);
 }
 
 TEST_F(CCamFinderTest, NewSearchEmptiesTheList) {

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QLabel>
+#include <QListWidget>
 #include <QLocale>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -145,6 +146,32 @@ TEST(CFinderDlgLanguage, SwitchingRefreshesAllTextsButDefaultAndEmptiesTheTotal)
     EXPECT_EQ(total->text(), "Total:");
     EXPECT_EQ(ButtonText(window, CFinderDlg::kIdDefault), "Default(&D)");
     EXPECT_EQ(languages->currentIndex(), 0);
+}
+
+// The window's own log lines speak the chosen language; the protocol's words stay as they are.
+TEST(CFinderDlgLanguage, TheWindowsOwnLogLinesAreTranslated) {
+    CurrentDirectory programs(ProgramDirectory());
+    LocaleScope english(QLocale("en_US"));
+    CFinderDlg window(Endpoints());
+    auto* log = Find<QListWidget>(window, CFinderDlg::kIdLog);
+    ASSERT_TRUE(log);
+    const CameraRecord camera = TestCamera("cam", "00-11-22-33-44-55", "255.0.0.0");
+    const std::pair<int, const char*> languages[] = {{0, "update name no answer within 5 s"},
+                                                     {1, "update name 5 秒内无应答"},
+                                                     {2, "update name 5 秒內無回應"}};
+    for (const auto& [entry, text] : languages) {
+        ApplyEntry(window, entry);
+        window.Finder().SendUpdateName(camera, "new", "admin", "");
+        window.Finder().OnTimer(CCamFinder::kAnswerTimerId);
+        const QString line = log->item(log->count() - 1)->text();
+        EXPECT_TRUE(line.contains(QString("MAC[00-11-22-33-44-55] ") + QString::fromUtf8(text)))
+            << line.toStdString();
+    }
+    window.Finder().StartSearch();
+    window.Finder().OnTimer(CCamFinder::kSearchTimerId);
+    window.Finder().OnTimer(CCamFinder::kSearchEndTimerId);
+    EXPECT_TRUE(
+        log->item(log->count() - 1)->text().contains(QString::fromUtf8("沒有攝影機回應搜尋")));
 }
 
 TEST(CFinderDlgLanguage, MissingCatalogueIsReportedAndEnglishStays) {

@@ -4,14 +4,21 @@
 #include "CamTestSupport.h"
 #include "KWMessageBoxRecorder.h"
 
+#include <QApplication>
+#include <QCursor>
 #include <QLabel>
 #include <QListWidget>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTest>
 #include <QTreeWidget>
 #include <gtest/gtest.h>
 
 namespace {
+// Long enough for a hover to be drawn and Qt's tooltip wake-up to pass; then the rest is watched.
+constexpr int kSettleMs = 1000;
+constexpr int kRestMs = 500;
+
 template <typename Control> Control* Find(QWidget& window, int id) {
     return window.findChild<Control*>(QString::number(id));
 }
@@ -44,6 +51,74 @@ TEST(CFinderDlg, SearchListsTheAnsweringCamerasAndCounts) {
     ASSERT_TRUE(PumpUntil([&] { return search->isEnabled(); }, 10000));
     ASSERT_TRUE(camera.WaitForCommands(2));
     EXPECT_EQ(list->topLevelItemCount(), 1);
+}
+
+// While a search runs the pointer over the window is busy; a search that found nothing says so.
+TEST(CFinderDlg, ASearchShowsItRunsAndSaysWhenNothingAnswered) {
+    CFinderDlg window(LoopbackEndpoints(FreeUdpPort(), FreeUdpPort()));
+    auto* log = Find<QListWidget>(window, CFinderDlg::kIdLog);
+    ASSERT_TRUE(log);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+    window.Command(CFinderDlg::kIdSearch);
+    EXPECT_EQ(window.cursor().shape(), Qt::BusyCursor);
+    window.Finder().OnTimer(CCamFinder::kSearchTimerId);
+    EXPECT_EQ(window.cursor().shape(), Qt::BusyCursor);
+    window.Finder().OnTimer(CCamFinder::kSearchEndTimerId);
+    EXPECT_EQ(window.cursor().shape(), Qt::ArrowCursor);
+    ASSERT_EQ(log->count(), 1);
+    EXPECT_TRUE(log->item(0)->text().startsWith("0)   No camera answered the search  "));
+    EXPECT_EQ(Find<QLabel>(window, CFinderDlg::kIdTotal)->text(), "Total: 0");
+}
+
+// Counts the timer and paint events that reach a window or any of its widgets.
+class WakeUpCounter : public QObject {
+public:
+    explicit WakeUpCounter(QWidget& window) : m_window(window) {
+        QApplication::instance()->installEventFilter(this);
+    }
+    ~WakeUpCounter() override { QApplication::instance()->removeEventFilter(this); }
+    int count = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        auto* widget = qobject_cast<QWidget*>(watched);
+        if ((event->type() == QEvent::Timer || event->type() == QEvent::Paint) && widget &&
+            (widget == &m_window || m_window.isAncestorOf(widget)))
+            ++count;
+        return false;
+    }
+
+private:
+    QWidget& m_window;
+};
+
+// A pointer resting over any part of the window, after the hover has been drawn, wakes nothing
+// in it: no timer and no repaint.
+TEST(CFinderDlg, ARestingPointerCostsNothing) {
+    const std::uint16_t replyPort = FreeUdpPort();
+    FakeCamera camera(replyPort);
+    camera.AnswerQueriesWith({Reply('0', "00-11-22-33-44-55", "127.0.0.1:81", "front")});
+    CFinderDlg window(LoopbackEndpoints(camera.CommandPort(), replyPort));
+    window.move(20, 20);
+    window.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+    window.Command(CFinderDlg::kIdSearch);
+    window.Finder().OnTimer(CCamFinder::kSearchTimerId);
+    window.Finder().OnTimer(CCamFinder::kSearchEndTimerId);
+    auto* list = Find<QTreeWidget>(window, CFinderDlg::kIdCameraList);
+    ASSERT_TRUE(PumpUntil([&] { return list->topLevelItemCount() == 1; }));
+
+    const int ids[] = {CFinderDlg::kIdCameraList, CFinderDlg::kIdSearch, CFinderDlg::kIdLanguage,
+                       CFinderDlg::kIdLog};
+    for (int id : ids) {
+        QWidget* control = Find<QWidget>(window, id);
+        ASSERT_TRUE(control) << id;
+        QCursor::setPos(control->mapToGlobal(control->rect().center()));
+        QTest::qWait(kSettleMs);
+        WakeUpCounter wakeUps(window);
+        QTest::qWait(kRestMs);
+        EXPECT_EQ(wakeUps.count, 0) << "pointer on control " << id;
+    }
 }
 
 TEST(CFinderDlg, LogLinesCountUpAndCarryTheTime) {

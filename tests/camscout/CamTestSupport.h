@@ -75,10 +75,12 @@ public:
     }
     void SetTotalText(const std::string& text) override { totals.push_back(text); }
     void AppendLog(const std::string& text) override { log.push_back(text); }
+    void ShowSearching(bool on) override { searching = on; }
     void StartTimer(std::uint32_t id, std::uint32_t periodMs) override { timers[id] = periodMs; }
     void KillTimer(std::uint32_t id) override { timers.erase(id); }
     void Quit(int exitCode) override { quitCode = exitCode; }
 
+    bool searching = false;
     bool searchEnabled = true;
     bool settingAllEnabled = true;
     bool updateButtonsEnabled = true;

@@ -2,15 +2,16 @@
 #include "CSnapshotSetting.h"
 #include "KWMessageBoxRecorder.h"
 #include "KWQtTestSupport.h"
+#include "KWScopedEnvironment.h"
+#include "KWTempDir.h"
 
-#include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
-#include <QStandardPaths>
 
 #include <gtest/gtest.h>
 
+#include <filesystem>
 #include <fstream>
 
 namespace {
@@ -32,9 +33,19 @@ protected:
 };
 } // namespace
 
-TEST_F(CConfigDialogTest, DefaultFolderIsInThePicturesFolder) {
-    const QString pictures = QStandardPaths::writableLocation(QStandardPaths::PicturesLocation);
-    const QString expected = (pictures.isEmpty() ? QDir::homePath() : pictures) + "/Reelback/";
+// The user's Pictures folder holds the snapshots only when it exists; the player never creates
+// it, so without one the snapshots go to a folder of their own in the home folder.
+TEST_F(CConfigDialogTest, DefaultFolderIsInThePicturesFolderOnlyWhenThatExists) {
+    KWTempDir home;
+    const KWScopedEnvironment homeVariable("HOME", home.Path().string());
+    const KWScopedEnvironment userDirs("XDG_CONFIG_HOME", (home.Path() / "config").string());
+    const QString homePath = QString::fromStdString(home.Path().string());
+
+    EXPECT_EQ(CSnapshotSetting::DefaultFolder(), homePath + "/Reelback/");
+    EXPECT_EQ(CSnapshotSetting::Read(), homePath + "/Reelback/");
+
+    std::filesystem::create_directory(home.Path() / "Pictures");
+    const QString expected = homePath + "/Pictures/Reelback/";
     EXPECT_EQ(CSnapshotSetting::DefaultFolder(), expected);
     EXPECT_EQ(CSnapshotSetting::Read(), expected);
     CConfigDialog dialog;

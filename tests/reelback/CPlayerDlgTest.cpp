@@ -1,4 +1,5 @@
 #include "CPlayerDlg.h"
+#include "CKWElidedLabel.h"
 #include "CPlayerIcons.h"
 #include "CSnapshotSetting.h"
 #include "KWMailbox.h"
@@ -26,6 +27,7 @@
 #include <filesystem>
 #include <fstream>
 #include <ostream>
+#include <set>
 
 namespace {
 struct Call {
@@ -235,15 +237,53 @@ TEST_F(CPlayerDlgTest, OpeningShowsTheFileAndEnablesTheControls) {
     EXPECT_TRUE(m_boxes.Boxes().empty());
 }
 
+// A long path is cut in the middle and moves nothing: the audio and information groups keep
+// their places, and the label keeps the whole path as its text and tooltip.
+TEST_F(CPlayerDlgTest, ALongPathIsShortenedWithoutMovingTheStrip) {
+    m_dialog->resize(640, 540);
+    m_dialog->show();
+    m_dialog->OpenPath(QString::fromStdString(Mpeg4Avi()));
+    const auto group = [this](int id) {
+        return m_dialog->findChild<QWidget*>(QString::number(id))->geometry();
+    };
+    const QRect audio = group(CPlayerDlg::kIdAudioGroup);
+    const QRect information = group(CPlayerDlg::kIdInformationGroup);
+
+    const std::filesystem::path folder =
+        TempPath("a folder of recordings with a name much longer than the window is wide");
+    std::filesystem::create_directories(folder);
+    const std::string longPath = (folder / "front door camera, first floor.av").string();
+    std::filesystem::copy_file(Mpeg4Avi(), longPath,
+                               std::filesystem::copy_options::overwrite_existing);
+    m_dialog->OpenPath(QString::fromStdString(longPath));
+    QApplication::processEvents();
+
+    EXPECT_EQ(group(CPlayerDlg::kIdAudioGroup), audio);
+    EXPECT_EQ(group(CPlayerDlg::kIdInformationGroup), information);
+    auto* path = m_dialog->findChild<CKWElidedLabel*>(QString::number(CPlayerDlg::kIdFilePath));
+    ASSERT_NE(path, nullptr);
+    const QString whole = "File Path:\t" + QString::fromStdString(longPath);
+    EXPECT_EQ(path->text(), whole);
+    EXPECT_EQ(path->toolTip(), whole);
+    EXPECT_EQ(path->Caption(), "File Path:");
+    EXPECT_TRUE(path->ShownValue().contains(QChar(0x2026))) << path->ShownValue().toStdString();
+    EXPECT_TRUE(path->ShownValue().endsWith("floor.av")) << path->ShownValue().toStdString();
+}
+
 TEST_F(CPlayerDlgTest, AFileThatCannotBeOpenedIsReported) {
     const std::string foreign = TempPath("foreign.av");
     std::ofstream(foreign) << "no recording";
-    m_dialog->OpenPath(QString::fromStdString(foreign));
-    EXPECT_EQ(Status(), "No File");
-    ASSERT_EQ(m_boxes.Count(), 1u);
-    EXPECT_NE(m_boxes.Boxes()[0].request.text.find(foreign), std::string::npos);
-    EXPECT_FALSE(Button(CPlayerDlg::kIdPause)->isEnabled());
-    EXPECT_EQ(Label(CPlayerDlg::kIdTotalTime)->text(), "Total Time:\t00:00:00");
+    const std::string zeros = TempPath("zeros.av");
+    std::ofstream(zeros) << std::string(1 << 20, '\0');
+    std::size_t boxes = 0;
+    for (const std::string& path : {foreign, zeros}) {
+        m_dialog->OpenPath(QString::fromStdString(path));
+        EXPECT_EQ(Status(), "No File") << path;
+        ASSERT_EQ(m_boxes.Count(), ++boxes) << path;
+        EXPECT_NE(m_boxes.Boxes().back().request.text.find(path), std::string::npos);
+        EXPECT_FALSE(Button(CPlayerDlg::kIdPause)->isEnabled());
+        EXPECT_EQ(Label(CPlayerDlg::kIdTotalTime)->text(), "Total Time:\t00:00:00");
+    }
 }
 
 TEST_F(CPlayerDlgTest, FastForwardCyclesThroughTheSpeedsAndBackToX2) {
@@ -404,6 +444,57 @@ TEST_F(CPlayerDlgTest, PositionFollowsTheTimerAndTheSliderSeeks) {
     }));
 }
 
+// Playing into the end (or backwards into the start) leaves the last picture on screen: the
+// status says the player is paused there, and Play or Reverse go on from there.
+TEST_F(CPlayerDlgTest, RunningIntoTheEndOrTheStartShowsThePlayerPaused) {
+    m_dialog->OpenPath(QString::fromStdString(Mpeg4Avi()));
+    for (int press = 0; press < 5; ++press) {
+        Button(CPlayerDlg::kIdFastForward)->click();
+    }
+    EXPECT_EQ(Status(), "FF * 32");
+    ASSERT_TRUE(KWProcessEventsUntil([&] {
+        KWMailbox::ForCurrentThread()->DeliverAll();
+        return Status() == "PAUSE";
+    }));
+    EXPECT_EQ(m_dialog->Host()->GetPlayMode(), KWPlayMode::kPause);
+    EXPECT_EQ(Label(CPlayerDlg::kIdPositionText)->text(), "00:00:03");
+    EXPECT_EQ(Slider(CPlayerDlg::kIdPosition)->value(), 3);
+    const std::vector<Call> calls = PlaybackCalls();
+    ASSERT_FALSE(calls.empty());
+    EXPECT_EQ(calls.back(), Method(37)) << "the component is paused as the status says";
+
+    Press(CPlayerDlg::kIdFastReverse, "FR * 2", {Method(38), Method(60, {std::int32_t{2}})});
+    ASSERT_TRUE(KWProcessEventsUntil([&] {
+        KWMailbox::ForCurrentThread()->DeliverAll();
+        return Status() == "PAUSE";
+    }));
+    EXPECT_EQ(Label(CPlayerDlg::kIdPositionText)->text(), "00:00:00");
+    EXPECT_EQ(PlaybackCalls(), std::vector<Call>{Method(37)});
+}
+
+// In fast play the time box follows the pictures, not the once-a-second timer: a run through
+// the whole recording at x32, which lasts a fraction of a second, shows each of its seconds.
+TEST_F(CPlayerDlgTest, TheTimeBoxShowsTheTimeOfEveryPictureInFastPlay) {
+    m_dialog->OpenPath(QString::fromStdString(Mpeg4Avi()));
+    Button(CPlayerDlg::kIdPause)->click();
+    Control().Seek(0);
+    ASSERT_TRUE(KWProcessEventsUntil([&] {
+        auto picture = Engine().GetPicture();
+        return picture && picture->seconds < 0.01;
+    }));
+    std::set<QString> shown;
+    QObject::connect(m_dialog->Host(), &CZRMP4CtrlDlg::pictureShown, m_dialog.get(),
+                     [&] { shown.insert(Label(CPlayerDlg::kIdPositionText)->text()); });
+    for (int press = 0; press < 5; ++press) {
+        Button(CPlayerDlg::kIdFastForward)->click();
+    }
+    ASSERT_TRUE(KWProcessEventsUntil([&] {
+        KWMailbox::ForCurrentThread()->DeliverAll();
+        return Status() == "PAUSE";
+    }));
+    EXPECT_EQ(shown, (std::set<QString>{"00:00:00", "00:00:01", "00:00:02", "00:00:03"}));
+}
+
 TEST_F(CPlayerDlgTest, LayoutLeavesTheStripBelowTheHost) {
     m_dialog->resize(700, 500);
     m_dialog->show();
@@ -467,8 +558,13 @@ TEST_F(CPlayerDlgTest, SnapshotIsNamedAfterTheRecordingTimeInTheFolderItCreates)
         auto picture = Engine().GetPicture();
         return picture && picture->seconds >= 2.99;
     }));
+    EXPECT_FALSE(m_dialog->Notice()->isVisibleTo(m_dialog.get()));
     Button(CPlayerDlg::kIdSnapshot)->click();
     EXPECT_TRUE(std::filesystem::exists(folder + "images-2008-3-4-5-6-3.jpg"));
+    // The window says where the picture went.
+    EXPECT_TRUE(m_dialog->Notice()->isVisibleTo(m_dialog.get()));
+    EXPECT_EQ(m_dialog->Notice()->text(),
+              QString::fromStdString("Snapshot saved:\t" + folder + "images-2008-3-4-5-6-3.jpg"));
     EXPECT_EQ(CallsOf(KWDispatchId::kSnapshot).back(),
               Method(14, {std::int32_t{1}, std::int32_t{1}, std::int32_t{255},
                           folder + "images-2008-3-4-5-6-3"}));
@@ -528,6 +624,10 @@ TEST_F(CPlayerDlgTest, ConversionRunsWithProgressAndCancelCallsNothing) {
     ASSERT_TRUE(KWProcessEventsUntil([&] { return !progress->isVisible(); }));
     EXPECT_TRUE(Control().Window()->Control().Conversion().Succeeded());
     EXPECT_GT(std::filesystem::file_size(output), 0u);
+    // The end is told with the file that was written.
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    EXPECT_EQ(m_boxes.Boxes()[0].request.text, "The recording was converted to\n" + output);
+    EXPECT_EQ(m_boxes.Boxes()[0].request.caption, "AV TO AVI");
 }
 
 TEST_F(CPlayerDlgTest, SettingAndAboutRunAsModalDialogs) {

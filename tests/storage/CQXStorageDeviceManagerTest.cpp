@@ -4,6 +4,10 @@
 #include "StorageTestSupport.h"
 
 #include <gtest/gtest.h>
+#include <string>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <vector>
 
 namespace {
 bool WaitUntilAllIdle(CQXStorageDeviceManager& manager) {
@@ -75,6 +79,52 @@ TEST(CQXStorageDeviceManager, NoDriveOpensGivesFalse) {
     EXPECT_FALSE(manager.OpenAllDevices(nullptr, nullptr, nullptr));
     EXPECT_EQ(manager.GetDeviceCount(), 0);
     EXPECT_FALSE(manager.IsAnyDeviceBusy());
+}
+
+// Each examined drive says why it is (not) a DVR disk; a drive that is not there (an empty entry)
+// is not reported.
+TEST(CQXStorageDeviceManager, DriveFindingsTellWhyEachDriveIsNoDvrDisk) {
+    KWTempDir dir;
+    KWTestImage recorded(dir / "recorded.img", KWTestImage::CylinderBytes(1));
+    KWTestImage blank(dir / "blank.img", KWTestImage::CylinderBytes(1));
+    KWTestImage empty(dir / "empty.img", 0);
+    recorded.WriteDataPackets(0, 20);
+    CQXStorageDeviceManager manager({dir / "missing.img", blank.Path(), "", dir.Path().string(),
+                                     empty.Path(), recorded.Path()});
+    ASSERT_TRUE(manager.OpenAllDevices(nullptr, nullptr, nullptr));
+    ASSERT_TRUE(WaitUntilAllIdle(manager));
+
+    std::vector<std::string> lines;
+    for (const QXDriveFinding& finding : manager.GetDriveFindings())
+        lines.push_back(finding.Line());
+    EXPECT_EQ(
+        lines,
+        (std::vector<std::string>{
+            "drive 0 (" + (dir / "missing.img") + "): cannot be opened: No such file or directory",
+            "drive 1 (" + blank.Path() + "): holds no recorded stream (16065 sectors examined)",
+            "drive 3 (" + dir.Path().string() +
+                "): is neither a block device nor a disk image file",
+            "drive 4 (" + empty.Path() + "): is empty (0 sectors)",
+            "drive 5 (" + recorded.Path() + "): holds a recorded stream"}));
+    EXPECT_TRUE(manager.GetDriveFindings().back().IsRecorded());
+    EXPECT_EQ(manager.GetDriveFindings().back().Reason(), "");
+
+    manager.CloseAllDevices();
+    EXPECT_TRUE(manager.GetDriveFindings().empty());
+}
+
+// Telling a drive the user may not read from a blank one is the point of the findings.
+TEST(CQXStorageDeviceManager, AnUnreadableDriveIsReportedAsSuch) {
+    if (geteuid() == 0)
+        GTEST_SKIP() << "the superuser reads every file";
+    KWTempDir dir;
+    KWTestImage image(dir / "locked.img", KWTestImage::CylinderBytes(1));
+    ASSERT_EQ(chmod(image.Path().c_str(), 0), 0);
+    CQXStorageDeviceManager manager({image.Path()});
+    EXPECT_FALSE(manager.OpenAllDevices(nullptr, nullptr, nullptr));
+    const std::vector<QXDriveFinding> findings = manager.GetDriveFindings();
+    ASSERT_EQ(findings.size(), 1u);
+    EXPECT_EQ(findings[0].Reason(), "cannot be opened: Permission denied");
 }
 
 TEST(CQXStorageDeviceManager, ListenersReachAll32DevicesIncludingClosedOnes) {

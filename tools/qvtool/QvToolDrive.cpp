@@ -38,16 +38,29 @@ int QvToolDrive::SplitArguments(const std::string& command,
     return QvToolCommand::kExitOk;
 }
 
+int QvToolDrive::OpenDrives(const std::string& command, CQXStorageDeviceManager& manager,
+                            bool named, CQXVideoSink* screenManager,
+                            CQXMysFileManager* mysFileManager) {
+    manager.OpenAllDevices(screenManager, nullptr, mysFileManager);
+    WaitUntilIdle(manager);
+    if (!named)
+        return QvToolCommand::kExitOk;
+    int status = QvToolCommand::kExitOk;
+    for (const QXDriveFinding& finding : manager.GetDriveFindings()) {
+        if (finding.verdict != QXDriveFinding::Verdict::kRefused)
+            continue;
+        std::fprintf(stderr, "qvtool %s: %s %s\n", command.c_str(), finding.path.c_str(),
+                     finding.Reason().c_str());
+        status = QvToolCommand::kExitFailure;
+    }
+    return status;
+}
+
 int QvToolDrive::Open(const std::string& command, const std::string& path, Stream& stream,
                       CQXVideoSink* screenManager, CQXMysFileManager* mysFileManager) {
     stream.manager = std::make_unique<CQXStorageDeviceManager>(KWDriveList{path});
-    stream.manager->OpenAllDevices(screenManager, nullptr, mysFileManager);
-    WaitUntilIdle(*stream.manager);
-    if (stream.manager->GetDeviceCount() == 0) {
-        std::fprintf(stderr, "qvtool %s: cannot open %s for reading\n", command.c_str(),
-                     path.c_str());
-        return QvToolCommand::kExitFailure;
-    }
+    if (int status = OpenDrives(command, *stream.manager, true, screenManager, mysFileManager))
+        return status;
     if (stream.manager->GetFormattedCount() == 0) {
         std::fprintf(stderr, "qvtool %s: %s holds no recorded stream\n", command.c_str(),
                      path.c_str());

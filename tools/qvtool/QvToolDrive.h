@@ -11,6 +11,13 @@
 namespace QvToolDrive {
 void WaitUntilIdle(CQXStorageDeviceManager& manager);
 
+// Opens the manager's drives read-only, as the viewer does, and waits until detection has
+// finished. Drives named on the command line must all open: returns kExitOk, or kExitFailure
+// after printing each named drive that did not open and why. Drives found on the system may be
+// refused (a disk the user may not read) without that being an error.
+int OpenDrives(const std::string& command, CQXStorageDeviceManager& manager, bool named,
+               CQXVideoSink* screenManager = nullptr, CQXMysFileManager* mysFileManager = nullptr);
+
 // The recorded stream of one drive (an image file or block device).
 struct Stream {
     std::unique_ptr<CQXStorageDeviceManager> manager;

@@ -40,8 +40,8 @@ int RunScan(const std::vector<std::string>& arguments) {
     }
 
     CQXStorageDeviceManager manager(explicitDrives ? drives : KWSystemDriveList());
-    manager.OpenAllDevices(nullptr, nullptr, nullptr);
-    QvToolDrive::WaitUntilIdle(manager);
+    if (int status = QvToolDrive::OpenDrives(kName, manager, explicitDrives))
+        return status;
 
     std::string json = "{\"devices\":[";
     for (std::uint8_t i = 0; i < manager.GetDeviceCount(); ++i)
