@@ -15,6 +15,7 @@
 #include "KWVideoAreaWidget.h"
 #include "KWWavReader.h"
 #include "QXDialogKit.h"
+#include "QXViewerIds.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -173,7 +174,7 @@ TEST_F(CViewerDlgTest, KeepsItsSettingsInTheStartDirectoryAndEditsThemInTheDialo
         QXDialogKit::Find<CIconButton>(dialog, QXDialogKit::kIdOk)->click();
         return dialog.result();
     });
-    m_window->ChangeConfiguration();
+    m_window->RunCommand(QXViewerIds::kMenuConfiguration);
     KWSetModalHandler(previousModal);
     EXPECT_EQ(config.GetEntry(CConfigFileManager::kMysDirectory)->text, m_dir / "mys");
 
