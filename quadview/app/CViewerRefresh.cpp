@@ -232,9 +232,9 @@ void CViewerRefresh::RefreshMysTransport(const QXViewerState& state) {
     if (live) {
         for (int id : kMenuSearches)
             SetItemEnabled(id, false);
-    } else {
-        SetItemEnabled(kMenuLoadMys, mysMode);
     }
+    // Loading stays possible in MYS Player mode also while a file is loaded.
+    SetItemEnabled(kMenuLoadMys, mysMode);
     if (live || !state.mysLoaded)
         m_controls.Text(kMysStatus).setText(QXViewerTransport::StatusText(mode));
 }

@@ -21,8 +21,12 @@ int main(int argc, char** argv) {
     KWInstallQtPlatform();
     CViewerDlg dialog(KWSystemDriveList(), options.isSet(audio) ? CViewerDlg::StartSound::On
                                                                 : CViewerDlg::StartSound::Off);
-    // An interrupt or termination request closes the window as a confirmed Close does.
-    KWSignalWatcher closeOnSignal([&dialog] { dialog.CloseConfirmed(); });
+    // An interrupt or termination request closes the window as a confirmed Close does, also
+    // while a message box or dialog waits for an answer: every event loop ends.
+    KWSignalWatcher closeOnSignal([&dialog] {
+        dialog.CloseConfirmed();
+        QCoreApplication::exit(0);
+    });
     dialog.exec();
     return 0;
 }
