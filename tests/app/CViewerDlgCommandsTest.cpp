@@ -122,8 +122,21 @@ TEST_F(CViewerDlgCommandsTest, LoadingShowsTheFileAndRangesItsSlider) {
               "File Name:\t" + QString::fromStdString(std::filesystem::path(path).filename()));
     EXPECT_EQ(Control<QLabel>(kFileSize).text(), CViewerControls::FileSizeText(length));
     EXPECT_EQ(Control<CKWSlider>(kMysPosition).maximum(), static_cast<int>(length));
-    // The slider follows the file.
-    EXPECT_TRUE(WaitUntil([this] { return Control<CKWSlider>(kMysPosition).value() > 0; }));
+    // The slider follows the file, and a click on it shows the file from there and holds.
+    CKWSlider& slider = Control<CKWSlider>(kMysPosition);
+    EXPECT_TRUE(WaitUntil([&] { return slider.value() > 0; }));
+    const QRect channel = slider.ChannelRect();
+    const QPointF early(channel.left() + 0.1 * channel.width(), channel.center().y());
+    for (const auto type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+        QMouseEvent event(type, early, slider.mapToGlobal(early), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier);
+        QApplication::sendEvent(&slider, &event);
+    }
+    EXPECT_TRUE(WaitUntil([&] { return MysMode() == kPause; }));
+    RunEventsFor(100);
+    EXPECT_LT(slider.value(), static_cast<int>(length / 3)); // one channel cycle on
+    EXPECT_EQ(slider.ToolTip()->Text(), QString("MYS Stream Position: %1").arg(slider.value()));
 
     // A file that cannot be opened is said so and leaves no file loaded.
     ScopedFileChoice missing(QString::fromStdString(m_dir / "missing.mys"));
