@@ -33,7 +33,6 @@
 #include <QApplication>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -456,6 +455,9 @@ void CViewerDlg::ShowMysPosition(std::uint32_t position) {
 
 // A device opened at its beginning offers to go back to where the viewer last closed.
 void CViewerDlg::OnDeviceOpened() {
+    // The device may have been closed again before the message arrived.
+    if (!IsDeviceOpen())
+        return;
     const std::uint8_t index = m_deviceManager.GetCurrentDeviceIndex();
     const std::int64_t limit =
         CQXStreamJumps::PositionLimit(m_deviceManager.GetStreamLength(index));
@@ -804,16 +806,15 @@ int CViewerDlg::ChannelAtPoint(const QPoint& point, const QSize& video) {
 
 // With all channels shown a double click shows the channel under the pointer alone; otherwise
 // it goes back to all channels.
-bool CViewerDlg::OnVideoDoubleClick(const QPoint& point) {
+void CViewerDlg::OnVideoDoubleClick(const QPoint& point) {
     if (m_displayRequest != kShowAll) {
         SelectAllChannels();
-        return true;
+        return;
     }
     KWVideoAreaWidget& videoArea = m_controls->VideoArea();
     const int channel = ChannelAtPoint(videoArea.mapTo(m_client, point), videoArea.size());
     if (channel != 0)
         SelectChannel(channel);
-    return true;
 }
 
 // ---------------------------------------------------------------------------------------------
@@ -1027,8 +1028,10 @@ void CViewerDlg::SaveRecentPosition() {
 bool CViewerDlg::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (type == QEvent::MouseButtonDblClick && watched == &m_controls->VideoArea() &&
-        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton)
-        return OnVideoDoubleClick(static_cast<QMouseEvent*>(event)->position().toPoint());
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        OnVideoDoubleClick(static_cast<QMouseEvent*>(event)->position().toPoint());
+        return true;
+    }
     // A press on the bare client area moves the window, as on its title bar.
     if (type == QEvent::MouseButtonPress && watched == m_client &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton && windowHandle()) {

@@ -132,7 +132,7 @@ private:
     // True when the key was consumed.
     bool PreTranslateKeyDown(const QKeyEvent& key);
     bool StepDiagnosticsSequence(int key);
-    bool OnVideoDoubleClick(const QPoint& point);
+    void OnVideoDoubleClick(const QPoint& point);
 
     // Working mode and sources.
     void SwitchWorkingMode();
