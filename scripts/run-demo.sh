@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Starts the viewer. Without QUADVIEW_DRIVES it plays a demo disk: three minutes of four
 # cameras at 640x224 with sound and recorded events, written once by dvrsynth into
-# <build>/demo/ and kept for later runs.
+# <build>/demo/ and kept for later runs. The sound starts on.
 set -euo pipefail
 build=${1:-build}
 if [[ -z "${QUADVIEW_DRIVES:-}" ]]; then
@@ -14,4 +14,4 @@ if [[ -z "${QUADVIEW_DRIVES:-}" ]]; then
     fi
     export QUADVIEW_DRIVES="$demo"
 fi
-exec "$build/bin/quadview"
+exec "$build/bin/quadview" --audio

@@ -62,6 +62,8 @@ public:
     void SetBitmaps(const QImage& first, const QColor& transparent, int derivedSecond);
     // Frees the images; the button shows its text only.
     void ClearImages();
+    // The icon set identifiers of the loaded pair; kNoResource when not loaded from the set.
+    const std::array<int, 2>& IconIds() const { return m_iconIds; }
     // The image of each slot as drawn (null when absent), and its size.
     const QPixmap& Image(int slot) const { return m_images[slot]; }
     QSize ImageSize() const { return m_imageSize; }

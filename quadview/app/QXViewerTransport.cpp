@@ -77,6 +77,22 @@ std::uint32_t Pause(std::uint32_t mode) {
     return IsSet(mode) ? kPause : mode;
 }
 
+std::uint32_t ReversePlay(std::uint32_t mode) {
+    return IsSet(mode) ? kReverse : mode;
+}
+
+std::uint32_t Play(std::uint32_t mode) {
+    return IsSet(mode) ? kPlay : mode;
+}
+
+std::uint32_t OneForward(std::uint32_t mode) {
+    return IsSet(mode) && mode != kReverse ? kOneForward : mode;
+}
+
+std::uint32_t OneReverse(std::uint32_t mode) {
+    return IsSet(mode) && mode != kReverse ? kOneReverse : mode;
+}
+
 const char* StatusText(std::uint32_t mode) {
     return IsValid(mode) ? kStatusTexts[mode - kNone] : kStatusTexts[0];
 }

@@ -12,6 +12,14 @@ std::uint32_t FastReverse(std::uint32_t mode);
 std::uint32_t FastForward(std::uint32_t mode);
 // Space, pause button: every playing mode pauses; a pause plays.
 std::uint32_t Pause(std::uint32_t mode);
+// Reverse play button: every mode plays backwards.
+std::uint32_t ReversePlay(std::uint32_t mode);
+// Play button: every mode plays forwards.
+std::uint32_t Play(std::uint32_t mode);
+// The one-frame menu items: one channel cycle forwards (backwards), then hold; not from
+// reverse play. The page keys step from every mode.
+std::uint32_t OneForward(std::uint32_t mode);
+std::uint32_t OneReverse(std::uint32_t mode);
 // The status line's text for a mode ("Not Playing" for anything that is no mode).
 const char* StatusText(std::uint32_t mode);
 } // namespace QXViewerTransport

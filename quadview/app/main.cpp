@@ -4,15 +4,29 @@
 #include "QXIconSet.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Quadview");
     QApplication::setWindowIcon(QXIconSet::ProgramIcon());
+    QCommandLineParser options;
+    options.setApplicationDescription("Plays the recordings of DVR disks and MYS files.");
+    options.addHelpOption();
+    const QCommandLineOption audio("audio", "Start with the sound on (it starts off).");
+    options.addOption(audio);
+    // Unknown options end the program with a message and exit code 1.
+    options.process(app);
+
     KWInstallQtPlatform();
-    CViewerDlg dialog;
-    // An interrupt or termination request closes the window as its Close does.
-    KWSignalWatcher closeOnSignal([&dialog] { dialog.close(); });
+    CViewerDlg dialog(KWSystemDriveList(), options.isSet(audio) ? CViewerDlg::StartSound::On
+                                                                : CViewerDlg::StartSound::Off);
+    // An interrupt or termination request closes the window as a confirmed Close does, also
+    // while a message box or dialog waits for an answer: every event loop ends.
+    KWSignalWatcher closeOnSignal([&dialog] {
+        dialog.CloseConfirmed();
+        QCoreApplication::exit(0);
+    });
     dialog.exec();
     return 0;
 }

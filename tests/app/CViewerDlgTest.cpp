@@ -1,145 +1,75 @@
-#include "CViewerDlg.h"
-
 #include "CConfigDlg.h"
 #include "CFolderSelectDlg.h"
-#include "CIconButton.h"
-#include "DvrRecorder.h"
-#include "KWMessageBoxRecorder.h"
-#include "KWModalDialog.h"
-#include "KWProcessEventsUntil.h"
 #include "KWRunProgram.h"
-#include "KWScopedCurrentDirectory.h"
-#include "KWScopedWavOutput.h"
-#include "KWTempDir.h"
 #include "KWTestImage.h"
 #include "KWVideoAreaWidget.h"
 #include "KWWavReader.h"
 #include "QXDialogKit.h"
+#include "ViewerWindowTestSupport.h"
 
-#include <QApplication>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <gtest/gtest.h>
-
 #include <QPushButton>
 
 #include <csignal>
-#include <filesystem>
-#include <functional>
+#include <fstream>
 
-using namespace QXPlayMode;
+using namespace ViewerTest;
 
 namespace {
-constexpr int kGenerousMs = 60000;
-
-bool WaitUntil(const std::function<bool()>& done) {
-    return KWProcessEventsUntil(done, std::chrono::milliseconds(kGenerousMs));
-}
-
-// Options of a minute of four channels at 640x224, paced in real time, with sound.
-DvrRecorder::Options DiskOptions(const std::string& path) {
-    DvrRecorder::Options options;
-    options.output = path;
-    options.slices = 14;
-    options.seconds = 60;
-    options.start.tm_year = 126;
-    options.start.tm_mon = 11;
-    options.start.tm_mday = 1;
-    options.start.tm_hour = 12;
-    return options;
-}
-
-class CViewerDlgTest : public ::testing::Test {
+class CViewerDlgTest : public WindowFixture {
 protected:
-    // One disk for all the tests; the viewer only reads it.
-    static void SetUpTestSuite() {
-        s_diskDir = new KWTempDir;
-        s_disk =
-            new DvrRecorder::Result(DvrRecorder(DiskOptions(*s_diskDir / "disk.img")).Record());
+    std::string ReadRecent() {
+        std::ifstream in(m_dir / "recent.txt");
+        std::string text;
+        std::getline(in, text);
+        return text;
     }
-    static void TearDownTestSuite() {
-        delete s_disk;
-        delete s_diskDir;
+    void SetCloseConfirmation(int on) {
+        m_window->GetConfiguration().GetEntry(CConfigFileManager::kShowCloseConfirm)->value = on;
     }
-    void SetUp() override {
-        ASSERT_TRUE(s_disk->ok) << s_disk->error;
-        m_streamLength = static_cast<std::uint32_t>(s_disk->streamLength);
-    }
-
-    void OpenWindow(const KWDriveList& drives) {
-        m_window = std::make_unique<CViewerDlg>(drives);
-        m_window->show();
-        ASSERT_TRUE(WaitUntil([this] { return m_window->IsStarted(); }));
-    }
-    // Opens the window on the disk and waits until it plays.
-    void OpenPlaying() {
-        OpenWindow({m_disk});
-        ASSERT_TRUE(WaitUntil([this] { return Device().GetPlayMode() == kPlay; }));
-    }
-
-    CQXStorageDeviceManager& Device() { return m_window->GetDeviceManager(); }
-    std::uint32_t Position() { return Device().GetPosition(0); }
-
-    // Sends a key press and its release to the window as the keyboard would.
-    void Press(int key, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
-        QKeyEvent down(QEvent::KeyPress, key, modifiers);
-        QApplication::sendEvent(m_window.get(), &down);
-        QKeyEvent up(QEvent::KeyRelease, key, modifiers);
-        QApplication::sendEvent(m_window.get(), &up);
-    }
-    ::testing::AssertionResult PressAndWaitForMode(int key, std::uint32_t mode) {
-        Press(key);
-        if (!WaitUntil([&] { return Device().GetPlayMode() == mode; }))
-            return ::testing::AssertionFailure()
-                   << "mode " << Name(Device().GetPlayMode()) << " instead of " << Name(mode);
-        return ::testing::AssertionSuccess();
-    }
-    // Pauses in the middle of the disk, so that backward modes do not reach its start.
-    void PauseInTheMiddle() {
-        Device().SetPlayMode(kOneForward, m_streamLength / 2);
-        ASSERT_TRUE(WaitUntil([this] {
-            return Device().GetPlayMode() == kPause && Position() > m_streamLength / 2;
-        }));
-    }
-
-    static inline KWTempDir* s_diskDir = nullptr;
-    static inline DvrRecorder::Result* s_disk = nullptr;
-    KWTempDir m_dir;
-    // The viewer keeps its configuration below the directory it starts in.
-    KWScopedCurrentDirectory m_start{m_dir.Path()};
-    const std::string m_disk = *s_diskDir / "disk.img";
-    const std::string m_sound = m_dir / "sound.wav";
-    KWScopedWavOutput m_output{m_sound};
-    KWMessageBoxRecorder m_boxes;
-    std::uint32_t m_streamLength = 0;
-    std::unique_ptr<CViewerDlg> m_window;
 };
+} // namespace
 
-TEST_F(CViewerDlgTest, StartsPlayingTheFirstDiskInTheVideoAreaWithSoundAtVolume50) {
+TEST_F(CViewerDlgTest, StartsPlayingTheFirstDiskWithTheSoundOffAtVolume50) {
     OpenPlaying();
     EXPECT_EQ(m_window->windowTitle(), "PC Viewer - version 3.8.0");
-    auto* videoArea = m_window->findChild<KWVideoAreaWidget*>("1001");
-    ASSERT_NE(videoArea, nullptr);
-    EXPECT_EQ(videoArea->geometry(), QRect(4, 0, 608, 570));
     EXPECT_EQ(m_window->GetWorkingMode(), CViewerDlg::kViewerMode);
-    EXPECT_EQ(m_boxes.Count(), 0u);
-    EXPECT_TRUE(m_window->GetWaveManager().IsOpen());
-    EXPECT_EQ(m_window->GetWaveManager().GetVolumePercent(), 400); // position 50 is gain 4
     EXPECT_EQ(Device().GetSelected(), 0);
+    // A device at its start offers to go back to the last position; No plays on.
+    ASSERT_EQ(m_boxes.Count(), 1u);
+    const KWMessageBoxRequest question = m_boxes.Boxes()[0].request;
+    EXPECT_EQ(question.text, "Do you want come back to\nthe last positon?");
+    EXPECT_EQ(question.caption, "Recent Position");
+    EXPECT_EQ(question.flags & KWMessageBoxFlags::kButtonMask, KWMessageBoxFlags::kYesNo);
 
-    // The pictures reach the screen, the sound the output, the mode the status line.
+    CKWWaveManager& wave = m_window->GetWaveManager();
+    EXPECT_FALSE(wave.IsOpen());
+    EXPECT_EQ(m_window->GetVolume(), 50);
+    EXPECT_EQ(wave.GetVolumePercent(), 400); // position 50 is gain 4
+    EXPECT_EQ(Control<CKWSlider>(QXViewerIds::kVolume).ToolTip()->Text(), "Volume 50%");
+
+    // The pictures reach the screen, the mode the status line.
     CQXScreenManager4& screen = m_window->GetScreenManager();
     ASSERT_TRUE(WaitUntil([&] { return screen.GetFramesTaken() > 8; }));
     EXPECT_EQ(screen.GetRecordedChannels(), 0x0F);
     EXPECT_EQ(screen.GetDecodeFailures(), 0u);
-    ASSERT_TRUE(WaitUntil([&] { return KWReadWavFile(m_sound).samples.size() >= 8000; }));
-    auto* status = m_window->findChild<QLabel*>("1038");
-    ASSERT_NE(status, nullptr);
-    EXPECT_TRUE(WaitUntil([&] { return status->text() == "Playing"; }));
+    auto& status = Control<QLabel>(QXViewerIds::kViewerStatus);
+    EXPECT_TRUE(WaitUntil([&] { return status.text() == "Playing"; }));
+
+    // The sound is one Ctrl+M away.
+    Press(Qt::Key_M, Qt::ControlModifier);
+    EXPECT_TRUE(wave.IsOpen());
+    EXPECT_TRUE(WaitUntil([&] { return KWReadWavFile(m_sound).samples.size() >= 8000; }));
 }
 
-TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
+TEST_F(CViewerDlgTest, StartsWithTheSoundOnWhenAsked) {
+    OpenWindow({Data::Get().DiskPath()}, CViewerDlg::StartSound::On);
+    EXPECT_TRUE(m_window->GetWaveManager().IsOpen());
+    EXPECT_TRUE(WaitUntil([&] { return KWReadWavFile(m_sound).samples.size() >= 8000; }));
+}
+
+TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItWorksAsMysPlayerAndRefusesTheViewer) {
     KWTestImage blank(m_dir / "blank.img", KWTestImage::CylinderBytes(1));
     testing::internal::CaptureStderr();
     OpenWindow({blank.Path()});
@@ -158,6 +88,24 @@ TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItSaysSoAndStaysOpen) {
     EXPECT_EQ(Device().GetPlayMode(), kNone);
     Press(Qt::Key_Right); // no stream for the transport keys
     EXPECT_EQ(Device().GetPlayMode(), kNone);
+
+    EXPECT_FALSE(Button(QXViewerIds::kWorkingMode).isEnabled());
+    EXPECT_EQ(Tip(QXViewerIds::kWorkingMode),
+              AsShown("Change working mode to Viewer\r\n[Disabled] No Stream Device"));
+    EXPECT_FALSE(Button(QXViewerIds::kSelectDevice).isEnabled());
+    EXPECT_EQ(Tip(QXViewerIds::kSelectDevice),
+              AsShown("Select Other Stream Device\r\n[Disabled] No Stream Device"));
+    EXPECT_FALSE(Button(QXViewerIds::kDeviceInfo).isEnabled());
+
+    // F2 and the menu try to go to the Viewer and are told why not.
+    Press(Qt::Key_F2);
+    Item(QXViewerIds::kMenuViewerMode).trigger();
+    const auto notes = BoxesCaptioned("Note");
+    ASSERT_EQ(notes.size(), 2u);
+    EXPECT_EQ(notes[0].text, "Cannot change working mode to\r\nPC Viewer function.\r\n"
+                             "There is no QX Storage Devices.");
+    EXPECT_EQ(notes[0].flags, KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconExclamation);
+    EXPECT_EQ(m_window->GetWorkingMode(), CViewerDlg::kMysPlayerMode);
 }
 
 TEST_F(CViewerDlgTest, KeepsItsSettingsInTheStartDirectoryAndEditsThemInTheDialog) {
@@ -168,7 +116,7 @@ TEST_F(CViewerDlgTest, KeepsItsSettingsInTheStartDirectoryAndEditsThemInTheDialo
     EXPECT_EQ(config.GetEntry(CConfigFileManager::kMysDirectory)->text, m_dir / "Capture_MYS/");
 
     std::filesystem::create_directories(m_dir / "mys");
-    const KWModalHandler previousModal = KWSetModalHandler([this](QDialog& dialog) {
+    ScopedModal modal([this](QDialog& dialog) {
         if (auto* folders = dynamic_cast<CFolderSelectDlg*>(&dialog)) {
             folders->SelectPath(QString::fromStdString(m_dir / "mys"));
             QXDialogKit::Find<CIconButton>(dialog, QXDialogKit::kIdOk)->click();
@@ -179,8 +127,7 @@ TEST_F(CViewerDlgTest, KeepsItsSettingsInTheStartDirectoryAndEditsThemInTheDialo
         QXDialogKit::Find<CIconButton>(dialog, QXDialogKit::kIdOk)->click();
         return dialog.result();
     });
-    m_window->ChangeConfiguration();
-    KWSetModalHandler(previousModal);
+    Item(QXViewerIds::kMenuConfiguration).trigger();
     EXPECT_EQ(config.GetEntry(CConfigFileManager::kMysDirectory)->text, m_dir / "mys");
 
     m_window.reset();
@@ -189,10 +136,10 @@ TEST_F(CViewerDlgTest, KeepsItsSettingsInTheStartDirectoryAndEditsThemInTheDialo
 }
 
 // The paced modes only: the faster ones cross a test disk in moments (their whole cycles are
-// checked on the transition table).
+// checked on the transition table and through the buttons).
 TEST_F(CViewerDlgTest, ArrowKeysAndSpaceChangeTheDeviceMode) {
     OpenPlaying();
-    PauseInTheMiddle();
+    PauseAt(0.5);
     const std::pair<int, std::uint32_t> steps[] = {
         {Qt::Key_Space, kPlay},   {Qt::Key_Right, kFastForward2}, {Qt::Key_Left, kPlay},
         {Qt::Key_Left, kReverse}, {Qt::Key_Right, kPlay},         {Qt::Key_Space, kPause},
@@ -204,7 +151,7 @@ TEST_F(CViewerDlgTest, ArrowKeysAndSpaceChangeTheDeviceMode) {
 
 TEST_F(CViewerDlgTest, PageKeysStepOneChannelCycleAndHold) {
     OpenPlaying();
-    PauseInTheMiddle();
+    PauseAt(0.5);
     const std::uint32_t paused = Position();
     Press(Qt::Key_PageDown);
     ASSERT_TRUE(WaitUntil([&] { return Position() > paused && Device().GetPlayMode() == kPause; }));
@@ -214,49 +161,22 @@ TEST_F(CViewerDlgTest, PageKeysStepOneChannelCycleAndHold) {
         WaitUntil([&] { return Position() < stepped && Device().GetPlayMode() == kPause; }));
 }
 
-TEST_F(CViewerDlgTest, ChannelKeysSetTheDisplayRequest) {
-    OpenPlaying();
-    ASSERT_TRUE(
-        WaitUntil([this] { return m_window->GetScreenManager().GetRecordedChannels() == 0x0F; }));
-    Press(Qt::Key_2);
-    EXPECT_EQ(m_window->GetDisplayRequest(), 0xFD);
-    Press(Qt::Key_3, Qt::KeypadModifier);
-    EXPECT_EQ(m_window->GetDisplayRequest(), 0xFB);
-    Press(Qt::Key_5);
-    EXPECT_EQ(m_window->GetDisplayRequest(), 0);
-
-    // The two-channel key goes round six pairs and goes on where it stopped.
-    const std::vector<std::uint8_t> pairs = {0xFC, 0xFA, 0xF6, 0xF9, 0xF5, 0xF3};
-    std::vector<std::uint8_t> seen;
-    for (int i = 0; i < 7; ++i) {
-        Press(Qt::Key_6);
-        seen.push_back(m_window->GetDisplayRequest());
-    }
-    const auto first = std::find(pairs.begin(), pairs.end(), seen[0]);
-    ASSERT_NE(first, pairs.end());
-    for (std::size_t i = 0; i < seen.size(); ++i)
-        EXPECT_EQ(seen[i], pairs[(static_cast<std::size_t>(first - pairs.begin()) + i) % 6]) << i;
-
-    // While paused the held picture is read again in the new layout: one cycle forward.
-    PauseInTheMiddle();
-    const std::uint32_t paused = Position();
-    Press(Qt::Key_1);
-    EXPECT_EQ(m_window->GetDisplayRequest(), 0xFE);
-    EXPECT_TRUE(WaitUntil([&] { return Position() > paused && Device().GetPlayMode() == kPause; }));
-}
-
 TEST_F(CViewerDlgTest, VolumeKeysAndControlMDriveTheSound) {
     OpenPlaying();
     CKWWaveManager& wave = m_window->GetWaveManager();
+    Press(Qt::Key_M); // without Control: nothing
+    EXPECT_FALSE(wave.IsOpen());
+    // A volume change switches the sound on.
+    Press(Qt::Key_Down);
+    EXPECT_EQ(m_window->GetVolume(), 45);
+    EXPECT_TRUE(wave.IsOpen());
+    EXPECT_EQ(Control<CKWSlider>(QXViewerIds::kVolume).ToolTip()->Text(), "Volume: 45 %");
     for (int i = 0; i < 12; ++i)
         Press(Qt::Key_Down);
     EXPECT_EQ(m_window->GetVolume(), 0);
     EXPECT_EQ(wave.GetVolumePercent(), 0);
-    Press(Qt::Key_M); // without Control: nothing
-    EXPECT_TRUE(wave.IsOpen());
     Press(Qt::Key_M, Qt::ControlModifier);
     EXPECT_FALSE(wave.IsOpen());
-    // A volume change switches the sound back on.
     for (int i = 0; i < 3; ++i)
         Press(Qt::Key_Up);
     EXPECT_EQ(m_window->GetVolume(), 15);
@@ -267,16 +187,28 @@ TEST_F(CViewerDlgTest, VolumeKeysAndControlMDriveTheSound) {
     EXPECT_EQ(m_window->GetVolume(), 100);
 }
 
-TEST_F(CViewerDlgTest, ControlXClosesTheWindowAndStopsEveryEngine) {
+TEST_F(CViewerDlgTest, ControlXAsksAndYesSavesThePositionAndStopsEveryEngine) {
     OpenPlaying();
+    Press(Qt::Key_M, Qt::ControlModifier);
     ASSERT_TRUE(WaitUntil([this] { return KWReadWavFile(m_sound).samples.size() >= 4000; }));
+    PauseAt(0.25);
     Press(Qt::Key_X); // without Control: nothing
     EXPECT_TRUE(m_window->isVisible());
-    // Control held by its own key press, as the keyboard delivers it.
+    EXPECT_TRUE(BoxesCaptioned("Confirmation").empty());
+    // Control held by its own key press, as the keyboard delivers it; No keeps the window.
     QKeyEvent control(QEvent::KeyPress, Qt::Key_Control, Qt::NoModifier);
     QApplication::sendEvent(m_window.get(), &control);
     Press(Qt::Key_X);
+    ASSERT_EQ(BoxesCaptioned("Confirmation").size(), 1u);
+    EXPECT_EQ(BoxesCaptioned("Confirmation")[0].text, "Are you sure to close?");
+    EXPECT_TRUE(m_window->isVisible());
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "recent.txt"));
+
+    m_boxes.SetAnswer(KWMessageBoxAnswer::kYes);
+    const std::uint32_t position = Position();
+    Press(Qt::Key_X);
     EXPECT_FALSE(m_window->isVisible());
+    EXPECT_EQ(ReadRecent(), std::to_string(position));
     EXPECT_FALSE(Device().IsRunning());
     EXPECT_EQ(Device().GetSelected(), CQXStorageDeviceManager::kNoSelection);
     EXPECT_EQ(Device().GetDeviceCount(), 0);
@@ -285,6 +217,23 @@ TEST_F(CViewerDlgTest, ControlXClosesTheWindowAndStopsEveryEngine) {
     const KWWavContents sound = KWReadWavFile(m_sound);
     EXPECT_TRUE(sound.valid);
     EXPECT_GE(sound.samples.size(), 4000u);
+}
+
+TEST_F(CViewerDlgTest, WithTheConfirmationOffCloseNeitherAsksNorSavesThePosition) {
+    OpenPlaying();
+    SetCloseConfirmation(0);
+    Button(QXViewerIds::kCancel).click(); // the diagnostics panel's hidden Cancel closes too
+    EXPECT_FALSE(m_window->isVisible());
+    EXPECT_TRUE(BoxesCaptioned("Confirmation").empty());
+    EXPECT_FALSE(std::filesystem::exists(m_dir / "recent.txt"));
+}
+
+TEST_F(CViewerDlgTest, TheCloseBoxAndTheExitItemAskToo) {
+    OpenPlaying();
+    m_window->close();
+    Item(QXViewerIds::kMenuExit).trigger();
+    EXPECT_EQ(BoxesCaptioned("Confirmation").size(), 2u);
+    EXPECT_TRUE(m_window->isVisible());
 }
 
 // Keys reach the window's rules before any control: the ones they use never get to the control.
@@ -300,27 +249,65 @@ TEST_F(CViewerDlgTest, KeysTheWindowUsesNeverReachItsControls) {
     type(Qt::Key_Space, " ");
     type(Qt::Key_B, "b");
     type(Qt::Key_Escape, "");
+    type(Qt::Key_M, "m");
+    type(Qt::Key_F6, "");
     EXPECT_EQ(edit->text(), "ab");
     EXPECT_TRUE(WaitUntil([this] { return Device().GetPlayMode() == kPause; }));
     EXPECT_TRUE(m_window->isVisible());
+
+    // L loads an MYS file and then reaches the control.
+    ScopedFileChoice cancelled{QString()};
+    type(Qt::Key_L, "l");
+    EXPECT_EQ(cancelled.requests.size(), 1u);
+    EXPECT_EQ(edit->text(), "abl");
 }
 
-// The program itself, ended by a signal as from a terminal or a script: it closes as Close
-// does, with exit code 0 and the sound output finished.
+// In MYS Player mode without a file, the transport and search keys are the control's.
+TEST_F(CViewerDlgTest, WithoutAStreamTheTransportKeysPassOn) {
+    OpenPlaying();
+    {
+        ScopedFileChoice cancelled{QString()};
+        Press(Qt::Key_F2);
+    }
+    ASSERT_EQ(m_window->GetWorkingMode(), CViewerDlg::kMysPlayerMode);
+    auto* edit = new QLineEdit(m_window.get());
+    for (const auto& [key, text] :
+         {std::pair{Qt::Key_Space, " "}, std::pair{Qt::Key_7, "7"}, std::pair{Qt::Key_9, "9"}}) {
+        QKeyEvent down(QEvent::KeyPress, key, Qt::NoModifier, text);
+        QApplication::sendEvent(edit, &down);
+    }
+    EXPECT_EQ(edit->text(), " 79");
+    EXPECT_TRUE(BoxesCaptioned("Error").empty()); // no time search
+}
+
+// The program itself, ended by a signal as from a terminal or a script, even while it asks its
+// start-up question: it closes as a confirmed Close does, with exit code 0, the sound output
+// finished and the position saved.
 TEST_F(CViewerDlgTest, InterruptAndTerminationCloseTheProgram) {
     for (int signal : {SIGINT, SIGTERM}) {
         SCOPED_TRACE(signal);
         const std::string sound = m_dir / ("program" + std::to_string(signal) + ".wav");
+        std::filesystem::remove(m_dir / "recent.txt");
         KWProgram program("cd '" + m_dir.Path().string() +
-                          "' && exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" + m_disk +
-                          "' QUADVIEW_AUDIO_OUT='" + sound + "' " + KWBuiltProgram("quadview"));
+                          "' && exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" +
+                          Data::Get().DiskPath() + "' QUADVIEW_AUDIO_OUT='" + sound + "' " +
+                          KWBuiltProgram("quadview") + " --audio");
         ASSERT_TRUE(program.IsStarted());
-        // Playing: a second of sound has been written.
-        ASSERT_TRUE(WaitUntil([&] { return KWReadWavFile(sound).samples.size() >= 8000; }));
+        // The sound output is open from the start; the question follows the disk's detection.
+        ASSERT_TRUE(WaitUntil([&] { return KWReadWavFile(sound).valid; }));
+        RunEventsFor(1500);
         ASSERT_EQ(::kill(program.Id(), signal), 0);
         ASSERT_TRUE(program.WaitForExit(kGenerousMs));
         EXPECT_EQ(program.Status(), 0) << "a normal exit with code 0";
         EXPECT_TRUE(KWReadWavFile(sound).valid);
+        EXPECT_FALSE(ReadRecent().empty());
     }
 }
-} // namespace
+
+TEST_F(CViewerDlgTest, TheProgramRefusesAnUnknownOption) {
+    const KWProgramRun run =
+        KWRunProgram("env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES=/dev/null " +
+                     KWBuiltProgram("quadview") + " --no-such-option 2>&1");
+    EXPECT_NE(run.status, 0);
+    EXPECT_NE(run.output.find("no-such-option"), std::string::npos) << run.output;
+}

@@ -53,6 +53,21 @@ TEST(QXViewerTransport, SingleStepsAndPauseResumeWhereTheTableSays) {
     EXPECT_EQ(QXViewerTransport::FastReverse(kNone), kNone);
 }
 
+TEST(QXViewerTransport, PlayReverseAndSingleStepsFromTheMenu) {
+    for (std::uint32_t mode = kOneForward; mode <= kPause; ++mode) {
+        EXPECT_EQ(QXViewerTransport::Play(mode), kPlay) << Name(mode);
+        EXPECT_EQ(QXViewerTransport::ReversePlay(mode), kReverse) << Name(mode);
+        // The one-frame items do not stop reverse play.
+        const std::uint32_t forward = mode == kReverse ? kReverse : kOneForward;
+        const std::uint32_t backward = mode == kReverse ? kReverse : kOneReverse;
+        EXPECT_EQ(QXViewerTransport::OneForward(mode), forward) << Name(mode);
+        EXPECT_EQ(QXViewerTransport::OneReverse(mode), backward) << Name(mode);
+    }
+    for (auto command : {QXViewerTransport::Play, QXViewerTransport::ReversePlay,
+                         QXViewerTransport::OneForward, QXViewerTransport::OneReverse})
+        EXPECT_EQ(command(kNone), kNone);
+}
+
 TEST(QXViewerTransport, StatusTexts) {
     EXPECT_STREQ(QXViewerTransport::StatusText(kNone), "Not Playing");
     EXPECT_STREQ(QXViewerTransport::StatusText(kOneForward), "Pause");
