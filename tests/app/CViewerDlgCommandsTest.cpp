@@ -18,6 +18,7 @@
 #include <QMouseEvent>
 
 #include <fstream>
+#include <mutex>
 
 using namespace ViewerTest;
 using namespace QXViewerIds;
@@ -51,6 +52,30 @@ protected:
                           Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(&video, &click);
     }
+};
+
+// The modes the MYS file manager announces while it lives, however briefly they last.
+class MysModeLog : public CKWObject {
+public:
+    explicit MysModeLog(CQXMysFileManager& files) : m_files(files) {
+        m_files.AddListenerObject(this);
+    }
+    ~MysModeLog() override { m_files.RemoveListenerObject(this); }
+
+    void OnListenerPost(std::uint32_t message, KWWParam wParam, KWLParam) override {
+        std::lock_guard lock(m_mutex);
+        if (message == CQXMysFileManager::kMessagePlayerMode)
+            m_modes.push_back(kNone + static_cast<std::uint32_t>(wParam) - 1);
+    }
+    bool Saw(std::uint32_t mode) const {
+        std::lock_guard lock(m_mutex);
+        return std::find(m_modes.begin(), m_modes.end(), mode) != m_modes.end();
+    }
+
+private:
+    CQXMysFileManager& m_files;
+    mutable std::mutex m_mutex;
+    std::vector<std::uint32_t> m_modes;
 };
 
 std::vector<std::string> Files(const std::string& folder, const std::string& extension) {
@@ -166,13 +191,17 @@ TEST_F(CViewerDlgCommandsTest, TheMysPauseButtonDoesNotResumeButSpaceDoes) {
     EXPECT_EQ(MysMode(), kPause);
     Press(Qt::Key_Space);
     EXPECT_TRUE(WaitUntil([this] { return MysMode() == kPlay; }));
-    // The buttons and keys of the MYS group: reverse play, and Left from play.
+    // Reverse play (near the file's start it soon turns into a single step and a pause).
+    MysModeLog modes(Mys());
     Button(kMysReverse).click();
-    EXPECT_TRUE(WaitUntil([this] { return MysMode() == kReverse; }));
+    EXPECT_TRUE(WaitUntil([&] { return modes.Saw(kReverse); }));
     Item(kMenuMysPlay).trigger();
     EXPECT_TRUE(WaitUntil([this] { return MysMode() == kPlay; }));
+    // Right and Left: x2 and back to play.
+    Press(Qt::Key_Right);
+    EXPECT_TRUE(WaitUntil([this] { return MysMode() == kFastForward2; }));
     Press(Qt::Key_Left);
-    EXPECT_TRUE(WaitUntil([this] { return MysMode() == kReverse; }));
+    EXPECT_TRUE(WaitUntil([this] { return MysMode() == kPlay; }));
     Press(Qt::Key_PageDown);
     EXPECT_TRUE(WaitUntil([this] { return MysMode() == kPause; }));
     // The device stayed paused meanwhile.
