@@ -114,7 +114,7 @@ TEST_F(CViewerDlgCommandsTest, TheViewerButtonsGoRoundTheirFastModes) {
 
 TEST_F(CViewerDlgCommandsTest, SwitchingModesPausesOneSourceAndPlaysTheOther) {
     OpenPlaying();
-    ScopedFileChoice choice(QString::fromStdString(Data::Get().mys));
+    ScopedFileChoice choice(QString::fromStdString(Data::Mys()));
     m_window->RunCommand(kWorkingMode);
     EXPECT_EQ(m_window->GetWorkingMode(), CViewerDlg::kMysPlayerMode);
     EXPECT_TRUE(WaitForMode(kPause));
@@ -141,7 +141,7 @@ TEST_F(CViewerDlgCommandsTest, SwitchingModesPausesOneSourceAndPlaysTheOther) {
 TEST_F(CViewerDlgCommandsTest, LoadingShowsTheFileAndRangesItsSlider) {
     OpenPlaying();
     SwitchToMysPlaying();
-    const std::string& path = Data::Get().mys;
+    const std::string& path = Data::Mys();
     const auto length = static_cast<std::uint64_t>(std::filesystem::file_size(path));
     EXPECT_EQ(Control<QLabel>(kFileName).text(),
               "File Name:\t" + QString::fromStdString(std::filesystem::path(path).filename()));
@@ -442,7 +442,7 @@ TEST_F(CViewerDlgCommandsTest, TheEventListJumpsToTheChosenEvent) {
         return dialog.result();
     });
     Item(kMenuEventList).trigger();
-    EXPECT_EQ(listed, Data::Get().disk.events.size());
+    EXPECT_EQ(listed, static_cast<std::size_t>(TestDisk::kEvents));
     EXPECT_TRUE(WaitForMode(kPause));
     EXPECT_TRUE(std::filesystem::exists(m_dir / "text.txt"));
 }
@@ -536,7 +536,8 @@ TEST_F(CViewerDlgCommandsTest, EngineErrorsAreShown) {
 }
 
 TEST_F(CViewerDlgCommandsTest, DeviceDialogsAboutAndAlwaysOnTop) {
-    OpenWindow({Data::Get().DiskPath(), Data::Get().OddDiskPath()});
+    ASSERT_FALSE(Data::OddDisk().path.empty()) << Data::OddDisk().error;
+    OpenWindow({Data::Disk().path, Data::OddDisk().path});
     ASSERT_TRUE(WaitForMode(kPlay));
     std::vector<std::string> shown;
     ScopedModal modal([&](QDialog& dialog) -> int {
@@ -568,7 +569,8 @@ TEST_F(CViewerDlgCommandsTest, DeviceDialogsAboutAndAlwaysOnTop) {
 }
 
 TEST_F(CViewerDlgCommandsTest, CancellingTheDeviceSelectionPlaysTheDeviceAgain) {
-    OpenWindow({Data::Get().DiskPath(), Data::Get().OddDiskPath()});
+    ASSERT_FALSE(Data::OddDisk().path.empty()) << Data::OddDisk().error;
+    OpenWindow({Data::Disk().path, Data::OddDisk().path});
     ASSERT_TRUE(WaitForMode(kPlay));
     ScopedModal modal([&](QDialog&) { return QDialog::Rejected; });
     Button(kSelectDevice).click();
