@@ -164,11 +164,13 @@ protected:
         m_window->show();
         ASSERT_TRUE(WaitUntil([this] { return m_window->IsStarted(); }));
     }
-    // Opens the window on the disk and waits until it plays (the recent position question
-    // answered No).
-    void OpenPlaying(const std::string& disk = Data::Disk().path) {
-        OpenWindow({disk});
-        ASSERT_TRUE(WaitUntil([this] { return Device().GetPlayMode() == kPlay; }));
+    // Opens the window on the disk and waits until it plays after the recent position question
+    // (answered No).
+    void OpenPlaying(const KWDriveList& drives = {Data::Disk().path}) {
+        OpenWindow(drives);
+        ASSERT_TRUE(WaitUntil([this] {
+            return !BoxesCaptioned("Recent Position").empty() && Device().GetPlayMode() == kPlay;
+        }));
     }
     // Loads the MYS file through the MYS Player mode and waits until it plays.
     void SwitchToMysPlaying() {
