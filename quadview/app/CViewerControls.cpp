@@ -5,7 +5,9 @@
 #include "CKWTabbedLabel.h"
 #include "KWVideoAreaWidget.h"
 #include "QXIconSet.h"
+#include "QXPlayMode.h"
 #include "QXViewerIds.h"
+#include "QXViewerTransport.h"
 
 #include <QFontDatabase>
 #include <QGroupBox>
@@ -55,7 +57,6 @@ const char* const kAudioCaption = "Audio Control";
 const char* const kNoFileText = "No File Loaded";
 // The longer of the file lines' leads: where their values start.
 const char* const kFileNameLead = "File Name:";
-const char* const kNotPlayingText = "Not Playing";
 
 QFrame* SunkenFrame(QWidget& parent) {
     auto* frame = new QFrame(&parent);
@@ -138,7 +139,8 @@ void CViewerControls::BuildViewerGroup() {
     for (std::size_t i = 0; i < std::size(kViewerTransport); ++i)
         AddButton(*group, kViewerTransport[i], QXIconSet::kTransport[i].normal);
     Add(SunkenFrame(*group), kViewerStatusFrame);
-    auto* status = Add(new QLabel(kNotPlayingText, group), kViewerStatus);
+    auto* status =
+        Add(new QLabel(QXViewerTransport::StatusText(QXPlayMode::kNone), group), kViewerStatus);
     status->setAlignment(Qt::AlignCenter);
 }
 
@@ -154,7 +156,8 @@ void CViewerControls::BuildMysGroup() {
     for (std::size_t i = 0; i < std::size(kMysTransport); ++i)
         AddButton(*group, kMysTransport[i], QXIconSet::kTransport[i].normal);
     Add(SunkenFrame(*group), kMysStatusFrame);
-    auto* status = Add(new QLabel(kNotPlayingText, group), kMysStatus);
+    auto* status =
+        Add(new QLabel(QXViewerTransport::StatusText(QXPlayMode::kNone), group), kMysStatus);
     status->setAlignment(Qt::AlignCenter);
 }
 
@@ -179,6 +182,13 @@ void CViewerControls::BuildDiagnostics() {
     auto* cancel = AddButton(m_client, kCancel, QXIconSet::kCancel);
     cancel->resize(kCancelWidth, kCancelWidth);
     cancel->hide();
+}
+
+void CViewerControls::SetButton(int id, int icon, bool enabled, const QString& tooltip) {
+    CIconButton& button = Button(id);
+    button.SetIcons(icon);
+    button.setEnabled(enabled);
+    button.SetTooltipText(tooltip);
 }
 
 void CViewerControls::ShowFile(const QString& name, std::uint64_t length) {

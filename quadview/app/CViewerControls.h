@@ -39,6 +39,9 @@ public:
     QPlainTextEdit& Edit(int id) const;
     QWidget& Control(int id) const;
 
+    // Shows button `id` with one icon, enabled or not, with its tooltip.
+    void SetButton(int id, int icon, bool enabled, const QString& tooltip);
+
     // Places the controls in a client area of `client` size for the working mode (0 Viewer,
     // 1 MYS Player).
     void LayOut(const QSize& client, int workingMode);

@@ -300,10 +300,7 @@ void CViewerDlg::SetStartTooltips(int formattedDevices) {
         m_controls->Button(id).SetTooltipText(text);
     };
     const auto disable = [this](int id, int icon, const char* text) {
-        CIconButton& button = m_controls->Button(id);
-        button.SetIcons(icon);
-        button.setEnabled(false);
-        button.SetTooltipText(text);
+        m_controls->SetButton(id, icon, false, text);
     };
     tip(kAudio, "Enable Audio");
     tip(kJpegCapture, "Save Current Screen as a JPEG file");

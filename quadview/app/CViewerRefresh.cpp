@@ -97,13 +97,6 @@ void CViewerRefresh::SetItemEnabled(int id, bool enabled) {
         item->setEnabled(enabled);
 }
 
-void CViewerRefresh::SetButton(int id, int icon, bool enabled, const QString& tooltip) {
-    CIconButton& button = m_controls.Button(id);
-    button.SetIcons(icon);
-    button.setEnabled(enabled);
-    button.SetTooltipText(tooltip);
-}
-
 void CViewerRefresh::Refresh(const QXViewerState& state) {
     RefreshWorkingMode(state);
     RefreshChannels(state);
@@ -120,11 +113,12 @@ void CViewerRefresh::RefreshWorkingMode(const QXViewerState& state) {
     m_shownWorkingMode = state.workingMode;
     const bool viewer = state.workingMode == 0;
     if (viewer)
-        SetButton(kWorkingMode, QXIconSet::kWorkingMode, true, kToMysTip);
+        m_controls.SetButton(kWorkingMode, QXIconSet::kWorkingMode, true, kToMysTip);
     else if (state.formattedDevices > 0)
-        SetButton(kWorkingMode, QXIconSet::kWorkingMode, true, kToViewerTip);
+        m_controls.SetButton(kWorkingMode, QXIconSet::kWorkingMode, true, kToViewerTip);
     else
-        SetButton(kWorkingMode, QXIconSet::kWorkingModeDisabled, false, kToViewerDisabledTip);
+        m_controls.SetButton(kWorkingMode, QXIconSet::kWorkingModeDisabled, false,
+                             kToViewerDisabledTip);
     SetItem(kMenuViewerMode, !viewer, viewer);
     SetItem(kMenuMysMode, viewer, !viewer);
 }
@@ -143,7 +137,7 @@ void CViewerRefresh::RefreshChannels(const QXViewerState& state) {
             disabled
                 ? icons.disabled
                 : (active ? BlinkIcon(icons.normal, icons.active, state.blinkPhase) : icons.normal);
-        SetButton(kChannelButtons[index], icon, !disabled, tip);
+        m_controls.SetButton(kChannelButtons[index], icon, !disabled, tip);
         SetItem(menuId, !disabled && !active, active && !disabled);
     };
     group(0, kMenuChannelsAll, recorded == 1, displayed == 4, recorded >= 2 ? kAllChannelsTip : "");
@@ -155,16 +149,17 @@ void CViewerRefresh::RefreshChannels(const QXViewerState& state) {
         const int menuId = kMenuChannel1 + channel - 1;
         const std::uint8_t bit = ChannelBit(channel);
         if (!(state.recordedChannels & bit)) {
-            SetButton(kChannelButtons[index], QXIconSet::kChannelNotAvailable, true,
-                      QString(kChannelOffTip).arg(channel));
+            m_controls.SetButton(kChannelButtons[index], QXIconSet::kChannelNotAvailable, true,
+                                 QString(kChannelOffTip).arg(channel));
             SetItem(menuId, false, false);
             continue;
         }
         const bool only = shown == bit;
         const QXIconSet::States& icons = QXIconSet::kChannelButtons[index];
-        SetButton(kChannelButtons[index],
-                  only ? BlinkIcon(icons.normal, icons.active, state.blinkPhase) : icons.normal,
-                  true, QString(kChannelFullScreenTip).arg(channel));
+        m_controls.SetButton(kChannelButtons[index],
+                             only ? BlinkIcon(icons.normal, icons.active, state.blinkPhase)
+                                  : icons.normal,
+                             true, QString(kChannelFullScreenTip).arg(channel));
         SetItem(menuId, !only, only);
     }
 }
@@ -174,8 +169,8 @@ void CViewerRefresh::RefreshAudio(const QXViewerState& state) {
         return;
     m_shownAudio = state.audioOn;
     const bool on = state.audioOn;
-    SetButton(kAudio, on ? QXIconSet::kAudioOn : QXIconSet::kAudioOff, true,
-              on ? kAudioOnTip : kAudioOffTip);
+    m_controls.SetButton(kAudio, on ? QXIconSet::kAudioOn : QXIconSet::kAudioOff, true,
+                         on ? kAudioOnTip : kAudioOffTip);
     SetItem(kMenuAudioOn, !on, on);
     SetItem(kMenuAudioMute, true, !on);
 }
@@ -186,12 +181,13 @@ void CViewerRefresh::ShowTransport(const int (&buttons)[5], bool live, std::uint
     for (int i = 0; i < 5; ++i) {
         const QXIconSet::States& icons = QXIconSet::kTransport[i];
         if (!live) {
-            SetButton(buttons[i], icons.disabled, false, kNotAvailableTip);
+            m_controls.SetButton(buttons[i], icons.disabled, false, kNotAvailableTip);
             continue;
         }
-        SetButton(buttons[i],
-                  i == active ? BlinkIcon(icons.normal, icons.active, blinkPhase) : icons.normal,
-                  true, kTransportTips[i]);
+        m_controls.SetButton(buttons[i],
+                             i == active ? BlinkIcon(icons.normal, icons.active, blinkPhase)
+                                         : icons.normal,
+                             true, kTransportTips[i]);
     }
 }
 
@@ -246,19 +242,22 @@ void CViewerRefresh::RefreshCaptures(const QXViewerState& state) {
     m_shownCaptures = inputs;
     if (state.workingMode == 0) {
         const bool paused = state.deviceMode == kPause;
-        SetButton(kMysCapture, paused ? QXIconSet::kMysCapture : QXIconSet::kMysCaptureDisabled,
-                  paused, paused ? kMysCaptureTip : kMysCaptureDisabledTip);
-        SetButton(kJpegCapture, paused ? QXIconSet::kJpegCapture : QXIconSet::kJpegCaptureDisabled,
-                  paused, paused ? kJpegCaptureTip : kJpegCaptureDisabledTip);
+        m_controls.SetButton(kMysCapture,
+                             paused ? QXIconSet::kMysCapture : QXIconSet::kMysCaptureDisabled,
+                             paused, paused ? kMysCaptureTip : kMysCaptureDisabledTip);
+        m_controls.SetButton(kJpegCapture,
+                             paused ? QXIconSet::kJpegCapture : QXIconSet::kJpegCaptureDisabled,
+                             paused, paused ? kJpegCaptureTip : kJpegCaptureDisabledTip);
         SetItemEnabled(kMenuCaptureMys, paused);
         SetItemEnabled(kMenuCaptureJpeg, paused);
         return;
     }
     const bool paused = MysPlayMode(state.mysMode) == kPause;
-    SetButton(kMysCapture, QXIconSet::kMysCaptureDisabled, false, "");
+    m_controls.SetButton(kMysCapture, QXIconSet::kMysCaptureDisabled, false, "");
     SetItemEnabled(kMenuCaptureMys, false);
-    SetButton(kJpegCapture, paused ? QXIconSet::kJpegCapture : QXIconSet::kJpegCaptureDisabled,
-              paused, paused ? kJpegCaptureTip : kJpegCaptureDisabledTip);
+    m_controls.SetButton(kJpegCapture,
+                         paused ? QXIconSet::kJpegCapture : QXIconSet::kJpegCaptureDisabled, paused,
+                         paused ? kJpegCaptureTip : kJpegCaptureDisabledTip);
     SetItemEnabled(kMenuCaptureJpeg, paused);
 }
 

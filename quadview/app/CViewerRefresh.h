@@ -74,7 +74,6 @@ private:
     void ShowMenuTransport(const int (&items)[7], bool live, std::uint32_t mode);
     void SetItem(int id, bool enabled, bool ticked);
     void SetItemEnabled(int id, bool enabled);
-    void SetButton(int id, int icon, bool enabled, const QString& tooltip);
 
     CViewerControls& m_controls;
     QObject& m_menu;

@@ -63,7 +63,8 @@ TEST_F(CViewerDlgRefreshTest, OnlyTheButtonOfTheModeBlinksAndOnlyOnOddSeconds) {
 }
 
 TEST_F(CViewerDlgRefreshTest, ChannelsNotRecordedAreMarkedOffAndTwoOfTwoIsDisabled) {
-    OpenPlaying(Data::Get().OddDiskPath());
+    ASSERT_FALSE(Data::OddDisk().path.empty()) << Data::OddDisk().error;
+    OpenPlaying({Data::OddDisk().path});
     CQXScreenManager4& screen = m_window->GetScreenManager();
     ASSERT_TRUE(WaitUntil([&] { return screen.GetRecordedChannels() == 0x0A; }));
     RefreshAt(1);

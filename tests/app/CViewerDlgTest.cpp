@@ -64,7 +64,7 @@ TEST_F(CViewerDlgTest, StartsPlayingTheFirstDiskWithTheSoundOffAtVolume50) {
 }
 
 TEST_F(CViewerDlgTest, StartsWithTheSoundOnWhenAsked) {
-    OpenWindow({Data::Get().DiskPath()}, CViewerDlg::StartSound::On);
+    OpenWindow({Data::Disk().path}, CViewerDlg::StartSound::On);
     EXPECT_TRUE(m_window->GetWaveManager().IsOpen());
     EXPECT_TRUE(WaitUntil([&] { return KWReadWavFile(m_sound).samples.size() >= 8000; }));
 }
@@ -290,7 +290,7 @@ TEST_F(CViewerDlgTest, InterruptAndTerminationCloseTheProgram) {
         std::filesystem::remove(m_dir / "recent.txt");
         KWProgram program("cd '" + m_dir.Path().string() +
                           "' && exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" +
-                          Data::Get().DiskPath() + "' QUADVIEW_AUDIO_OUT='" + sound + "' " +
+                          Data::Disk().path + "' QUADVIEW_AUDIO_OUT='" + sound + "' " +
                           KWBuiltProgram("quadview") + " --audio");
         ASSERT_TRUE(program.IsStarted());
         // The sound output is open from the start; the question follows the disk's detection.

@@ -8,11 +8,11 @@
 #include "CQXMysFileManager.h"
 #include "CQXStorageDeviceManager.h"
 #include "CViewerDlg.h"
-#include "DvrRecorder.h"
 #include "KWFileDialog.h"
 #include "KWMessageBoxRecorder.h"
 #include "KWModalDialog.h"
 #include "KWProcessEventsUntil.h"
+#include "KWRunProgram.h"
 #include "KWScopedCurrentDirectory.h"
 #include "KWScopedWavOutput.h"
 #include "KWTempDir.h"
@@ -44,21 +44,6 @@ inline void RunEventsFor(int milliseconds) {
     KWProcessEventsUntil([] { return false; }, std::chrono::milliseconds(milliseconds));
 }
 
-// Four channels at 640x224 from 2026/12/01 12:00:00, paced in real time, with sound and the
-// recorder's event table.
-inline DvrRecorder::Options DiskOptions(const std::string& path, double seconds) {
-    DvrRecorder::Options options;
-    options.output = path;
-    options.slices = 14;
-    options.seconds = seconds;
-    options.events = 3;
-    options.start.tm_year = 126;
-    options.start.tm_mon = 11;
-    options.start.tm_mday = 1;
-    options.start.tm_hour = 12;
-    return options;
-}
-
 // Plays `disk` from its start and captures `seconds` of it into an MYS file in `directory`.
 inline std::string CaptureMysFile(const std::string& disk, const std::string& directory,
                                   int seconds) {
@@ -82,27 +67,57 @@ inline std::string CaptureMysFile(const std::string& disk, const std::string& di
     return path;
 }
 
-// Made on first use, removed when the program ends.
-struct Data {
-    KWTempDir dir;
-    DvrRecorder::Result disk = DvrRecorder(DiskOptions(dir / "disk.img", 60)).Record();
-    // Channels 1 and 3 only.
-    DvrRecorder::Result oddDisk = [this] {
-        DvrRecorder::Options options = DiskOptions(dir / "odd.img", 10);
-        options.channels = {0, 2};
-        return DvrRecorder(options).Record();
-    }();
-    std::string mys = [this] {
-        std::filesystem::create_directories(dir / "mys");
-        return CaptureMysFile(dir / "disk.img", dir / "mys", 5);
-    }();
+// A disk recorded by dvrsynth (in a process of its own, where its pictures are drawn fastest):
+// 640x224 pictures from 2026/12/01 12:00:00, paced in real time, with sound and an event table
+// of three recordings. Empty path when it failed.
+struct TestDisk {
+    static constexpr int kEvents = 3;
+    std::string path;
+    std::uint32_t streamLength = 0;
+    std::string error;
 
-    static Data& Get() {
-        static Data data;
-        return data;
+    TestDisk(const std::string& image, double seconds, const std::string& channels) {
+        const KWProgramRun run =
+            KWRunProgram(KWBuiltProgram("dvrsynth") + " '" + image + "' --slices 14 --seconds " +
+                         std::to_string(seconds) + " --events " + std::to_string(kEvents) +
+                         " --start '2026-12-01 12:00:00' --channels " + channels + " 2>&1");
+        const std::string key = "\"stream_length\":";
+        const std::size_t at = run.output.find(key);
+        if (run.status != 0 || at == std::string::npos) {
+            error = run.output;
+            return;
+        }
+        streamLength = static_cast<std::uint32_t>(std::stoul(run.output.substr(at + key.size())));
+        path = image;
     }
-    std::string DiskPath() const { return dir / "disk.img"; }
-    std::string OddDiskPath() const { return dir / "odd.img"; }
+};
+
+// The test data, each made on first use and removed when the program ends: a minute of four
+// channels, ten seconds of channels 1 and 3 only, and five seconds of the first disk captured
+// into an MYS file.
+class Data {
+public:
+    static const TestDisk& Disk() {
+        static const TestDisk disk(Folder() / "disk.img", 60, "1,2,3,4");
+        return disk;
+    }
+    static const TestDisk& OddDisk() {
+        static const TestDisk disk(Folder() / "odd.img", 10, "1,3");
+        return disk;
+    }
+    static const std::string& Mys() {
+        static const std::string mys = [] {
+            std::filesystem::create_directories(Folder() / "mys");
+            return CaptureMysFile(Disk().path, Folder() / "mys", 5);
+        }();
+        return mys;
+    }
+
+private:
+    static const KWTempDir& Folder() {
+        static const KWTempDir folder;
+        return folder;
+    }
 };
 
 // Answers the modal dialogs of its lifetime with the given handler.
@@ -139,10 +154,8 @@ private:
 class WindowFixture : public ::testing::Test {
 protected:
     void SetUp() override {
-        const Data& data = Data::Get();
-        ASSERT_TRUE(data.disk.ok) << data.disk.error;
-        ASSERT_TRUE(data.oddDisk.ok) << data.oddDisk.error;
-        m_streamLength = static_cast<std::uint32_t>(data.disk.streamLength);
+        ASSERT_FALSE(Data::Disk().path.empty()) << Data::Disk().error;
+        m_streamLength = Data::Disk().streamLength;
     }
 
     void OpenWindow(const KWDriveList& drives,
@@ -151,15 +164,18 @@ protected:
         m_window->show();
         ASSERT_TRUE(WaitUntil([this] { return m_window->IsStarted(); }));
     }
-    // Opens the window on the disk and waits until it plays (the recent position question
-    // answered No).
-    void OpenPlaying(const std::string& disk = Data::Get().DiskPath()) {
-        OpenWindow({disk});
-        ASSERT_TRUE(WaitUntil([this] { return Device().GetPlayMode() == kPlay; }));
+    // Opens the window on the disk and waits until it plays after the recent position question
+    // (answered No).
+    void OpenPlaying(const KWDriveList& drives = {Data::Disk().path}) {
+        OpenWindow(drives);
+        ASSERT_TRUE(WaitUntil([this] {
+            return !BoxesCaptioned("Recent Position").empty() && Device().GetPlayMode() == kPlay;
+        }));
     }
     // Loads the MYS file through the MYS Player mode and waits until it plays.
     void SwitchToMysPlaying() {
-        ScopedFileChoice choice(QString::fromStdString(Data::Get().mys));
+        ASSERT_FALSE(Data::Mys().empty());
+        ScopedFileChoice choice(QString::fromStdString(Data::Mys()));
         Press(Qt::Key_F2);
         ASSERT_EQ(m_window->GetWorkingMode(), CViewerDlg::kMysPlayerMode);
         ASSERT_TRUE(WaitUntil([this] { return MysMode() == kPlay; }));
