@@ -101,8 +101,6 @@ const char* const kJpegRefusedHint = "Find the position you want to capture,\r\n
                                      "make sure that the viewer is in PAUSE mode\r\n"
                                      "and try again.";
 const char* const kJpegCaptureErrorCaption = "JPEG Capture Error";
-const char* const kAviUnavailableText = "AVI export is not available in this version.";
-const char* const kAviCaption = "Capture AVI";
 const char* const kAudioFailedText = "The sound output could not be opened.\r\n\r\n"
                                      "Make sure that a sound device is connected and\r\n"
                                      "not held by another program, and try again.";
@@ -166,7 +164,6 @@ int Show(const QString& text, const char* caption, Flags flags) {
 int CViewerDlg::s_pairIndex = 0;
 int CViewerDlg::s_hourStep = CViewerDlg::kInitialHourStep;
 int CViewerDlg::s_minuteStep = CViewerDlg::kInitialMinuteStep;
-std::atomic<bool> CViewerDlg::s_aviCaptureRunning{false};
 
 CViewerDlg::CViewerDlg(KWDriveList drives, StartSound sound, QWidget* parent)
     : QDialog(parent), m_target([this](std::uint32_t message, KWWParam wParam, KWLParam lParam) {
@@ -332,11 +329,7 @@ void CViewerDlg::SetStartTooltips(int formattedDevices) {
     }
     tip(kMysCapture, "Save Current Stream as an MYS file");
     tip(kLoadMys, "Load MYS File");
-    // The AVI export engine is not part of the program yet: its button and menu item stay
-    // disabled.
-    disable(kAviCapture, QXIconSet::kAviCaptureDisabled,
-            "[AVI Capture]\nSave Current Stream as an AVI file");
-    QXViewerMenu::Find(*this, kMenuCaptureAvi)->setEnabled(false);
+    tip(kAviCapture, "[AVI Capture]\nSave Current Stream as an AVI file");
 }
 
 void CViewerDlg::done(int result) {
@@ -350,6 +343,7 @@ void CViewerDlg::StopEngines() {
     if (m_stopped)
         return;
     m_stopped = true;
+    m_aviCapture.Stop();
     m_detectionTimer->stop();
     m_refreshTimer->stop();
     m_diagnosticsTimer->stop();
@@ -972,7 +966,7 @@ void CViewerDlg::CaptureJpeg() {
 // The AVI export (button 1054, menu 32810) runs on an engine of its own, which this version of
 // the program does not have: the button and the menu item are disabled and say so.
 void CViewerDlg::CaptureAvi() {
-    KWMessageBox(kAviUnavailableText, kAviCaption, Box::kOk | Box::kIconInformation);
+    m_aviCapture.Toggle();
 }
 
 // ---------------------------------------------------------------------------------------------

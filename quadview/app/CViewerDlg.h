@@ -1,4 +1,5 @@
 #pragma once
+#include "CAviCapture.h"
 #include "CConfigFileManager.h"
 #include "CKWWaveManager.h"
 #include "CQXMysFileManager.h"
@@ -175,7 +176,7 @@ private:
     void CaptureMys();
     void CaptureJpeg();
     void CaptureAvi();
-    bool IsAviCaptureRunning() const { return s_aviCaptureRunning; }
+    bool IsAviCaptureRunning() const { return m_aviCapture.IsRunning(); }
     std::string GetMysDirectory();
 
     void ToggleAlwaysOnTop();
@@ -192,6 +193,8 @@ private:
     CKWWaveManager m_waveManager;
     CQXStorageDeviceManager m_deviceManager;
     CQXMysFileManager m_mysFileManager;
+    // Declared after the engines it uses, so that it ends (and finishes its file) before them.
+    CAviCapture m_aviCapture{*this, m_screenManager, m_deviceManager, m_config};
 
     QMenuBar* m_menuBar = nullptr;
     QWidget* m_client = nullptr;
@@ -219,5 +222,4 @@ private:
     static int s_pairIndex;
     static int s_hourStep;
     static int s_minuteStep;
-    static std::atomic<bool> s_aviCaptureRunning;
 };

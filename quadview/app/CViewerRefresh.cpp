@@ -261,10 +261,12 @@ void CViewerRefresh::RefreshCaptures(const QXViewerState& state) {
     SetItemEnabled(kMenuCaptureJpeg, paused);
 }
 
-// The AVI button shows its recording icons, alternating once a second, while an export runs;
-// otherwise the refresh leaves it alone.
+// The AVI button shows its recording icons, alternating once a second, while an export runs,
+// and its idle icon again once the export has ended; otherwise the refresh leaves it alone.
 void CViewerRefresh::RefreshAvi(const QXViewerState& state) {
     if (!state.aviCaptureRunning) {
+        if (m_shownAviBlink)
+            m_controls.Button(kAviCapture).SetIcons(QXIconSet::kAviCapture);
         m_shownAviBlink.reset();
         return;
     }

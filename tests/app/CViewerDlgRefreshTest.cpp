@@ -209,12 +209,12 @@ TEST_F(CViewerDlgRefreshTest, AGroupIsRedrawnOnlyWhenWhatItShowsChanged) {
     EXPECT_EQ(Tip(kMysCapture), "untouched");
 }
 
-TEST_F(CViewerDlgRefreshTest, TheAviButtonWaitsForItsEngine) {
+TEST_F(CViewerDlgRefreshTest, TheAviButtonIsIdleUntilAnExportRuns) {
     OpenPlaying();
-    EXPECT_FALSE(Button(kAviCapture).isEnabled());
-    EXPECT_EQ(Icon(kAviCapture), QXIconSet::kAviCaptureDisabled);
+    EXPECT_TRUE(Button(kAviCapture).isEnabled());
+    EXPECT_EQ(Icon(kAviCapture), QXIconSet::kAviCapture);
     EXPECT_EQ(Tip(kAviCapture), "[AVI Capture]\nSave Current Stream as an AVI file");
-    EXPECT_FALSE(Item(kMenuCaptureAvi).isEnabled());
+    EXPECT_TRUE(Item(kMenuCaptureAvi).isEnabled());
     RefreshAt(11);
-    EXPECT_EQ(Icon(kAviCapture), QXIconSet::kAviCaptureDisabled);
+    EXPECT_EQ(Icon(kAviCapture), QXIconSet::kAviCapture);
 }
