@@ -2,6 +2,7 @@
 
 #include "CCaptureIndicatorDlg.h"
 #include "CConfigDlg.h"
+#include "CDeviceDetectionDlg.h"
 #include "CDeviceInfoDlg.h"
 #include "CDeviceSelectDlg.h"
 #include "CEventListDlg.h"
@@ -22,6 +23,7 @@
 #include "QXDialogKit.h"
 #include "QXIconSet.h"
 #include "QXMysTransport.h"
+#include "QXPlatformCheck.h"
 #include "QXSearchStepping.h"
 #include "QXViewerDiagnostics.h"
 #include "QXViewerIds.h"
@@ -31,8 +33,10 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QContextMenuEvent>
 #include <QFileInfo>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QMenuBar>
 #include <QMouseEvent>
 #include <QPlainTextEdit>
@@ -53,6 +57,10 @@ namespace Box = KWMessageBoxFlags;
 
 const char* const kNoDeviceText = "No QX Stream Device Detected.\r\nViewer Function Disabled.";
 const char* const kNoDeviceCaption = "Notification";
+// The window's own menu (its context menu here) offers the About box too.
+const char* const kAboutItemText = "&About Quadview...";
+const char* const kTerminatedText = "Viewer Initialize Terminated.";
+const char* const kTerminatedCaption = "Initialize Terminated";
 const char* const kProgramName = "quadview";
 const char* const kNoDrivesText = "no drive to examine; name disks or images in QUADVIEW_DRIVES";
 const char* const kNoViewerText = "Cannot change working mode to\r\n"
@@ -183,13 +191,20 @@ CViewerDlg::CViewerDlg(KWDriveList drives, StartSound sound, QWidget* parent)
     m_mysPosition = &m_controls->Slider(kMysPosition);
     ConnectControls();
     LayOut();
-    resize(kFirstWidth, m_clientSize.height() + kFirstExtraHeight);
+    resize(kFirstWidth, m_clientSize.height() + kFirstExtraHeight + OsExtraHeight());
     move(0, 0);
     qApp->installEventFilter(this);
 
     // The screen manager reports its own failure; the window then stays without a picture.
+    m_screenManager.Destroy();
     static_cast<void>(m_screenManager.Create(m_controls->VideoArea().GetDisplayWindow(), &m_target,
                                              &m_displayRequest));
+    if (const std::optional<QXPlatformRefusal> refusal = QXCheckPlatform(m_osInfo)) {
+        // Nothing may draw or play behind the message.
+        EndStart();
+        KWMessageBox(refusal->text, refusal->caption, refusal->flags);
+        return;
+    }
     m_volume->SetNotifyMessage(&m_target, kMessageSliderVolume);
     m_volume->setRange(0, kMaxVolume);
     m_volume->SetPosition(kInitialVolume);
@@ -199,11 +214,13 @@ CViewerDlg::CViewerDlg(KWDriveList drives, StartSound sound, QWidget* parent)
         static_cast<void>(OpenSound());
     m_deviceManager.AddListenerWindow(&m_target);
     m_deviceManager.OpenAllDevices(&m_screenManager, &m_waveManager, &m_mysFileManager);
-    m_mysFileManager.AddListenerWindow(&m_target);
-    m_mysFileManager.SetOutputs(&m_screenManager, &m_waveManager);
-    // The devices examine their drives on their own threads; the start goes on when they are
-    // done, without holding up the window.
-    m_detectionTimer->start(kDetectionPollMs);
+    CDeviceDetectionDlg detection(m_deviceManager, this);
+    if (KWRunModal(detection) != QDialog::Accepted) {
+        EndStart();
+        KWMessageBox(kTerminatedText, kTerminatedCaption, Box::kOk | Box::kIconExclamation);
+        return;
+    }
+    FinishStart();
 }
 
 CViewerDlg::~CViewerDlg() {
@@ -222,8 +239,6 @@ void CViewerDlg::ConnectControls() {
         const int id = button->objectName().toInt();
         connect(button, &QAbstractButton::clicked, this, [this, id] { RunCommand(id); });
     }
-    m_detectionTimer = new QTimer(this);
-    connect(m_detectionTimer, &QTimer::timeout, this, &CViewerDlg::ContinueStartWhenDetected);
     m_refreshTimer = new QTimer(this);
     connect(m_refreshTimer, &QTimer::timeout, this,
             [this] { RefreshControls(QTime::currentTime()); });
@@ -250,11 +265,14 @@ void CViewerDlg::LayOut() {
         m_screenManager.SetWindow(videoArea.GetDisplayWindow(), &m_target);
 }
 
-void CViewerDlg::ContinueStartWhenDetected() {
-    if (m_deviceManager.IsAnyDeviceBusy())
-        return;
-    m_detectionTimer->stop();
-    FinishStart();
+// A refused start: the engines stop and the program is to end.
+void CViewerDlg::EndStart() {
+    StopEngines();
+    m_refused = true;
+}
+
+int CViewerDlg::OsExtraHeight() {
+    return m_osInfo.IsVersion5AfterFirst() ? kVersion5ExtraHeight : 0;
 }
 
 void CViewerDlg::FinishStart() {
@@ -262,6 +280,8 @@ void CViewerDlg::FinishStart() {
     if (formatted > 0)
         static_cast<void>(m_deviceManager.StartStreaming(0));
     m_workingMode = kViewerMode;
+    m_mysFileManager.AddListenerWindow(&m_target);
+    m_mysFileManager.SetOutputs(&m_screenManager, &m_waveManager);
     SetStartTooltips(formatted);
     if (formatted == 0) {
         PrintDriveFindings();
@@ -344,7 +364,6 @@ void CViewerDlg::StopEngines() {
         return;
     m_stopped = true;
     m_aviCapture.Stop();
-    m_detectionTimer->stop();
     m_refreshTimer->stop();
     m_diagnosticsTimer->stop();
     m_deviceManager.StopStreaming();
@@ -397,7 +416,8 @@ void CViewerDlg::RevealDiagnostics() {
     if (m_controls->AreDiagnosticsShown())
         return;
     m_controls->ShowDiagnostics();
-    resize(m_clientSize.width() + CViewerControls::kDiagnosticsWidth, kDiagnosticsHeight);
+    resize(m_clientSize.width() + CViewerControls::kDiagnosticsWidth,
+           kDiagnosticsHeight + OsExtraHeight());
     LayOut();
     UpdateDiagnostics();
 }
@@ -978,6 +998,12 @@ void CViewerDlg::ToggleAlwaysOnTop() {
     // Changing the window's flags hides it.
     show();
     QXViewerMenu::SetTicked(*QXViewerMenu::Find(*this, kMenuAlwaysOnTop), m_alwaysOnTop);
+}
+
+void CViewerDlg::contextMenuEvent(QContextMenuEvent* event) {
+    QMenu menu(this);
+    menu.addAction(kAboutItemText, this, &CViewerDlg::ShowAbout);
+    menu.exec(event->globalPos());
 }
 
 void CViewerDlg::ShowAbout() {

@@ -1,6 +1,7 @@
 #pragma once
 #include "CAviCapture.h"
 #include "CConfigFileManager.h"
+#include "CKWSystemOsInfo.h"
 #include "CKWWaveManager.h"
 #include "CQXMysFileManager.h"
 #include "CQXScreenManager4.h"
@@ -48,6 +49,8 @@ public:
     static constexpr int kMinimumHeight = 120;
     // With the diagnostics panel shown the window grows by its column and to this height.
     static constexpr int kDiagnosticsHeight = 832;
+    // Both heights grow by this on a 5.x system after 5.0.
+    static constexpr int kVersion5ExtraHeight = 10;
 
     static constexpr int kInitialVolume = 50;
     static constexpr int kMaxVolume = 100;
@@ -60,7 +63,6 @@ public:
 
     static constexpr int kRefreshPeriodMs = 200;
     static constexpr int kDiagnosticsPeriodMs = 400;
-    static constexpr int kDetectionPollMs = 20;
     static constexpr std::uint32_t kModeSwitchSettleMs = 160;
     static constexpr std::uint32_t kDeviceSwitchSettleMs = 100;
     static constexpr std::uint32_t kPauseWaitMs = 1000;
@@ -68,8 +70,11 @@ public:
     enum WorkingMode { kViewerMode = 0, kMysPlayerMode = 1 };
     enum class StartSound { Off, On };
 
-    // `drives` are the drives the device manager examines: the system's drive list by default.
-    // The sound starts off unless `sound` says on.
+    // Starts the viewer: checks the platform, examines `drives` (the system's drive list by
+    // default) under the detection dialog and starts playing the first DVR disk. The sound
+    // starts off unless `sound` says on. A refused start (an unsupported system, the detection
+    // cancelled) tells the user why and leaves the window with its engines stopped and
+    // IsRefused() true: the program then ends with exit code 0.
     explicit CViewerDlg(KWDriveList drives = KWSystemDriveList(),
                         StartSound sound = StartSound::Off, QWidget* parent = nullptr);
     ~CViewerDlg() override;
@@ -90,6 +95,7 @@ public:
 
     // True once the drives have been examined and the first device (if any) is playing.
     bool IsStarted() const { return m_started; }
+    bool IsRefused() const { return m_refused; }
     int GetWorkingMode() const { return m_workingMode; }
     int GetVolume() const;
     std::uint8_t GetDisplayRequest() const { return m_displayRequest; }
@@ -112,13 +118,15 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
 
 private:
     using Transition = std::function<std::uint32_t(std::uint32_t)>;
 
     void ConnectControls();
     void LayOut();
-    void ContinueStartWhenDetected();
+    void EndStart();
+    int OsExtraHeight();
     void FinishStart();
     void PrintDriveFindings();
     void SetStartTooltips(int formattedDevices);
@@ -188,6 +196,7 @@ private:
     // Listens to the engines; declared first so that it outlives them.
     KWQtWindowTarget m_target;
     CConfigFileManager m_config;
+    CKWSystemOsInfo m_osInfo;
     std::atomic<std::uint8_t> m_displayRequest{0};
     CQXScreenManager4 m_screenManager;
     CKWWaveManager m_waveManager;
@@ -203,7 +212,6 @@ private:
     CKWSlider* m_volume = nullptr;
     CKWSlider* m_devicePosition = nullptr;
     CKWSlider* m_mysPosition = nullptr;
-    QTimer* m_detectionTimer = nullptr;
     QTimer* m_refreshTimer = nullptr;
     QTimer* m_diagnosticsTimer = nullptr;
 
@@ -213,6 +221,7 @@ private:
     bool m_shiftHeld = false;
     bool m_alwaysOnTop = false;
     bool m_started = false;
+    bool m_refused = false;
     bool m_stopped = false;
     // How many keys of the diagnostics sequence have been pressed in order.
     std::size_t m_diagnosticsKeys = 0;

@@ -1,4 +1,5 @@
 #include "CConfigDlg.h"
+#include "CDeviceDetectionDlg.h"
 #include "CFolderSelectDlg.h"
 #include "KWRunProgram.h"
 #include "KWTestImage.h"
@@ -78,8 +79,10 @@ TEST_F(CViewerDlgTest, WithoutAFormattedDeviceItWorksAsMysPlayerAndRefusesTheVie
     EXPECT_NE(terminal.find("quadview: drive 0 (" + blank.Path() + "): holds no recorded stream"),
               std::string::npos)
         << terminal;
-    ASSERT_EQ(m_boxes.Count(), 1u);
-    const KWMessageBoxRequest box = m_boxes.Boxes()[0].request;
+    // The detection's notice comes first, then the window's.
+    ASSERT_EQ(m_boxes.Count(), 2u);
+    EXPECT_EQ(m_boxes.Boxes()[0].request.caption, CDeviceDetectionDlg::kNoDeviceCaption);
+    const KWMessageBoxRequest box = m_boxes.Boxes()[1].request;
     EXPECT_EQ(box.text, "No QX Stream Device Detected.\r\nViewer Function Disabled.");
     EXPECT_EQ(box.caption, "Notification");
     EXPECT_EQ(box.flags, KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconExclamation);

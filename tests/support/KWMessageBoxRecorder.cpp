@@ -26,3 +26,8 @@ void KWMessageBoxRecorder::SetAnswer(int answer) {
     std::lock_guard lock(m_mutex);
     m_answer = answer;
 }
+
+void KWMessageBoxRecorder::Clear() {
+    std::lock_guard lock(m_mutex);
+    m_boxes.clear();
+}

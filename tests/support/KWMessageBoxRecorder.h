@@ -21,6 +21,8 @@ public:
     std::vector<Shown> Boxes() const;
     std::size_t Count() const;
     void SetAnswer(int answer);
+    // Forgets the boxes recorded so far.
+    void Clear();
 
 private:
     mutable std::mutex m_mutex;
