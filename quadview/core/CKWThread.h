@@ -91,6 +91,12 @@ protected:
     // bounded, since a thread is never killed from outside.
     bool IsTerminateRequested() const;
 
+    // How long the worker waits for a command before its next tick; kWaitForCommand sleeps
+    // until a command comes, so a worker with nothing to do costs nothing. Any thread may
+    // change it; a worker already waiting keeps its wait until the next command.
+    static constexpr std::uint32_t kWaitForCommand = KWEvent::kInfinite;
+    void SetWaitTimeout(std::uint32_t timeoutMs) { m_waitTimeoutMs = timeoutMs; }
+
 private:
     struct Handle;
 
@@ -104,7 +110,7 @@ private:
     std::shared_ptr<Handle> m_handle;
     std::int32_t m_exitCode = -2;
     std::atomic<std::int32_t> m_state{kStateIdle};
-    std::uint32_t m_waitTimeoutMs = 0;
+    std::atomic<std::uint32_t> m_waitTimeoutMs{0};
     KWEvent m_commandEvent;
     std::deque<Command> m_queue;
     std::uint32_t m_timerResolutionMs;

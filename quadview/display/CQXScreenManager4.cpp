@@ -12,6 +12,7 @@
 #include <cerrno>
 #include <filesystem>
 #include <unistd.h>
+#include <utility>
 
 namespace {
 const char* const kPrimaryFailure = "Primary Surface Creation Fail";
@@ -119,6 +120,7 @@ int CQXScreenManager4::Create(KWDisplayWindow* videoWindow, KWWindowHandle owner
     if (failure)
         return FailCreate(failure);
     m_primary.Clear();
+    m_viewChanged = true;
     m_blank.Clear();
     m_capture.Clear();
     for (auto& information : m_information)
@@ -189,30 +191,40 @@ void CQXScreenManager4::OnTerminate() {
 }
 
 void CQXScreenManager4::SubmitFrame(CQXVideoFrame* frame) {
-    std::lock_guard lock(m_queueMutex);
-    if (m_queue.size() < kMaxQueuedFrames) {
+    bool wake = false;
+    {
+        std::lock_guard lock(m_queueMutex);
+        if (m_queue.size() >= kMaxQueuedFrames) {
+            if (frame)
+                frame->Reset();
+            return;
+        }
         m_queue.push_back(frame);
-        return;
+        wake = std::exchange(m_asleep, false);
     }
-    if (frame)
-        frame->Reset();
+    // A worker that found nothing to show sleeps until this frame; from here it ticks again,
+    // one frame per tick.
+    if (wake) {
+        SetWaitTimeout(kWorkerTickMs);
+        PostCommand(kCommandTick);
+    }
 }
 
 void CQXScreenManager4::OnProcess() {
     CQXVideoFrame* frame = nullptr;
-    bool empty;
     {
         std::lock_guard lock(m_queueMutex);
-        empty = m_queue.empty();
-        if (!empty) {
-            ++m_framesTaken;
-            frame = m_queue.front();
-            if (!frame)
-                m_queue.pop_front();
+        if (m_queue.empty()) {
+            // Nothing to show: sleep until SubmitFrame wakes the worker.
+            m_asleep = true;
+            SetWaitTimeout(kWaitForCommand);
+            return;
         }
+        ++m_framesTaken;
+        frame = m_queue.front();
+        if (!frame)
+            m_queue.pop_front();
     }
-    if (empty)
-        KWSleep(1);
     if (!frame)
         return;
     ShowFrame(*frame);
@@ -269,6 +281,7 @@ void CQXScreenManager4::CountShown(const CQXVideoFrame& frame) {
 
 // Called with m_drawMutex held.
 void CQXScreenManager4::Compose() {
+    m_viewChanged = false;
     const std::uint8_t mask = m_displayMask;
     const auto& video = m_layout.video;
     const auto& bar = m_layout.bar;
@@ -331,7 +344,9 @@ void CQXScreenManager4::OnTimer(std::uint32_t timerId) {
             std::lock_guard lock(m_statisticsMutex);
             idle = m_tenthRate.GetLast() == 0;
         }
-        if (idle) {
+        // While no frame comes the view is drawn again only when something changed it; the
+        // video area keeps the last drawing for its own repaints.
+        if (idle && m_viewChanged) {
             std::lock_guard lock(m_drawMutex);
             Compose();
         }
@@ -354,11 +369,13 @@ void CQXScreenManager4::SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle o
     m_ownerWindow = ownerWindow;
     const KWSize client = videoWindow ? videoWindow->GetClientSize() : KWSize{};
     m_layout = QXScreenLayout::Compute(client.width, client.height);
+    m_viewChanged = true;
 }
 
 void CQXScreenManager4::ClearPictures() {
     for (auto& video : m_video)
         video.ClearPicture();
+    m_viewChanged = true;
 }
 
 std::size_t CQXScreenManager4::GetQueuedFrameCount() {

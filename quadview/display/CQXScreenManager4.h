@@ -143,6 +143,10 @@ private:
 
     std::mutex m_queueMutex;
     std::deque<CQXVideoFrame*> m_queue;
+    // Something changed the view since it was last drawn (the layout, the pictures cleared).
+    std::atomic<bool> m_viewChanged{true};
+    // The worker found the queue empty and waits for a command (guarded by m_queueMutex).
+    bool m_asleep = false;
     std::atomic<std::uint8_t> m_displayMask{0};
     std::atomic<std::uint32_t> m_timerRepaint{0};
     std::atomic<std::uint32_t> m_timerSecond{0};

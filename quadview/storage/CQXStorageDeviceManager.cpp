@@ -262,6 +262,7 @@ bool CQXStorageDeviceManager::IsCommandWaiting() const {
 }
 
 void CQXStorageDeviceManager::OnCommand(const Command* command) {
+    SetWaitTimeout(0);
     const std::uint32_t mode = command->code;
     if (!QXPlayMode::IsValid(mode) || mode == m_playMode)
         return;
@@ -277,7 +278,8 @@ void CQXStorageDeviceManager::OnProcess() {
     const std::uint32_t mode = m_playMode;
     if (mode == QXPlayMode::kNone || mode == QXPlayMode::kPause) {
         m_stepper.EndCycle();
-        KWSleep(1);
+        // Nothing to read until the next command changes the mode.
+        SetWaitTimeout(kWaitForCommand);
         return;
     }
     const int result = m_stepper.Step(mode);
