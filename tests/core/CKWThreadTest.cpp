@@ -68,6 +68,8 @@ public:
     Gate* stopGate = nullptr;
     KWWindowHandle sendOnStop = nullptr;
     bool endOnCommand = false;
+    // After this many ticks the worker sleeps until a command, which wakes it to tick again.
+    int sleepAfterTicks = 0;
 
 protected:
     void Note(const char* event) {
@@ -81,7 +83,10 @@ protected:
             startGate->Pass();
     }
     void OnRun() override { Note("run"); }
-    void OnProcess() override { ++processCount; }
+    void OnProcess() override {
+        if (++processCount == sleepAfterTicks)
+            SetWaitTimeout(kWaitForCommand);
+    }
     void OnPause() override { Note("pause"); }
     void OnResume() override { Note("resume"); }
     void OnRestart() override { Note("restart"); }
@@ -99,6 +104,8 @@ protected:
         }
         if (endOnCommand)
             PushFrontCommand(kCommandStop);
+        if (sleepAfterTicks != 0)
+            SetWaitTimeout(1);
     }
     void OnThreadExit() override { Note("exit"); }
     void OnTerminate() override { Note("terminate"); }
@@ -191,6 +198,19 @@ TEST(CKWThread, PauseStopsTicksAndResumeRunsAgain) {
     ASSERT_GE(events.size(), 6u);
     EXPECT_EQ(std::vector<std::string>(events.begin() + 3, events.begin() + 6),
               (std::vector<std::string>{"pause", "resume", "run"}));
+}
+
+// A worker with nothing to do sleeps until a command instead of ticking every millisecond.
+TEST(CKWThread, AWorkerWaitingForACommandTakesNoTicksUntilOneComes) {
+    ProbeThread thread;
+    thread.sleepAfterTicks = 5;
+    ASSERT_EQ(thread.Start(1), 1);
+    ASSERT_TRUE(Eventually([&] { return thread.processCount >= 5; }));
+    std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    EXPECT_EQ(thread.processCount, 5);
+
+    thread.PostCommand(CKWThread::kFirstDerivedCommand);
+    EXPECT_TRUE(Eventually([&] { return thread.processCount > 10; }));
 }
 
 TEST(CKWThread, RestartOnlyFromPauseAndStartsAgain) {
