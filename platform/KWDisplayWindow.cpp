@@ -18,8 +18,14 @@ void KWDisplayWindow::SetClientSize(std::int32_t width, std::int32_t height) {
         !m_frameBuffer.IsEmpty())
         return;
     m_size = KWSize{width > 0 ? width : 0, height > 0 ? height : 0};
+    ++m_bufferGeneration;
     if (!m_frameBuffer.Allocate(layout, m_size.width, m_size.height))
         m_size = KWSize{};
+}
+
+std::uint64_t KWDisplayWindow::GetBufferGeneration() const {
+    std::lock_guard lock(m_mutex);
+    return m_bufferGeneration;
 }
 
 KWPoint KWDisplayWindow::GetClientOrigin() const {

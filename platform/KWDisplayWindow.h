@@ -2,6 +2,7 @@
 #include "KWDisplayTypes.h"
 #include "KWPixelBuffer.h"
 
+#include <cstdint>
 #include <mutex>
 
 // A window as the display driver sees it: a client area at a screen position and the frame
@@ -18,6 +19,9 @@ public:
     KWSize GetClientSize() const;
     // Reallocates the frame buffer, cleared, when the size changes.
     void SetClientSize(std::int32_t width, std::int32_t height);
+    // Counts the frame buffer's reallocations: a drawer that remembers it knows when what it
+    // drew is gone.
+    std::uint64_t GetBufferGeneration() const;
     KWPoint GetClientOrigin() const;
     void SetClientOrigin(KWPoint origin);
 
@@ -34,4 +38,5 @@ private:
     KWPoint m_origin;
     KWSize m_size;
     KWPixelBuffer m_frameBuffer;
+    std::uint64_t m_bufferGeneration = 0;
 };

@@ -15,6 +15,7 @@
 
 #include <QWidget>
 
+#include <chrono>
 #include <fcntl.h>
 #include <filesystem>
 #include <sys/stat.h>
@@ -132,6 +133,10 @@ void CAviCapture::Capture(KWAviWriterState* state, const std::string& aviPath,
     // A picture that cannot be taken is told once: a box for every frame would leave no moment
     // to end the capture.
     bool toldNoPicture = false;
+    using Clock = std::chrono::steady_clock;
+    const auto period = std::chrono::milliseconds(kFramePeriodMs);
+    const Clock::time_point start = Clock::now();
+    std::int64_t added = 0;
     for (;;) {
         CKWImageBuffer picture;
         const bool taken = TakePicture(picturePath, picture);
@@ -140,8 +145,15 @@ void CAviCapture::Capture(KWAviWriterState* state, const std::string& aviPath,
             KWMessageBox(kNoPictureText, kCaption,
                          KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconInformation);
         }
-        static_cast<void>(AddAviFrame(state, taken ? &picture : nullptr));
-        KWSleep(kFrameGapMs);
+        // Every frame period of the capture gets one frame, so the file plays as long as the
+        // capture ran: a picture that took longer than a period also fills the periods it
+        // missed.
+        const std::int64_t due = (Clock::now() - start) / period + 1;
+        do {
+            static_cast<void>(AddAviFrame(state, taken ? &picture : nullptr));
+        } while (++added < due);
+        while (m_running && Clock::now() < start + added * period)
+            KWSleep(kStopPollMs);
         if (!m_running)
             break;
     }

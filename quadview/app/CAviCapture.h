@@ -17,15 +17,16 @@ struct KWAviWriterState;
 // (Toggle) asks for the file and the compressor and starts a capture thread, or ends the capture
 // running. The thread sets the device playing and, until the capture is ended, takes the view
 // as an uncaptioned BMP picture ("test.bmp" in the MYS directory), loads it and adds it as a
-// frame, 50 ms apart; the file's frame period is 200 ms whatever the real pace. When it ends it
-// finishes the file and says whether the file is complete.
+// frame, one for every 200 ms (the file's frame period) of the capture, so the file plays in
+// the time it recorded. When it ends it finishes the file and says whether it is complete.
 //
 // Side effects the viewer keeps: the MYS directory is created when missing (one level) and
 // becomes the current directory, and test.bmp stays there.
 class CAviCapture {
 public:
     static constexpr std::uint32_t kFramePeriodMs = 200;
-    static constexpr std::uint32_t kFrameGapMs = 50;
+    // How soon the thread sees the capture ended while it waits for the next frame period.
+    static constexpr std::uint32_t kStopPollMs = 50;
     static constexpr const char* kPictureName = "test.bmp";
 
     // `owner` owns the dialogs; the engines and the configuration outlive this object.

@@ -280,8 +280,13 @@ void CQXScreenManager4::CountShown(const CQXVideoFrame& frame) {
 }
 
 // Called with m_drawMutex held.
+std::uint64_t CQXScreenManager4::WindowGeneration() const {
+    return m_videoWindow ? m_videoWindow->GetBufferGeneration() : 0;
+}
+
 void CQXScreenManager4::Compose() {
     m_viewChanged = false;
+    m_composedGeneration = WindowGeneration();
     const std::uint8_t mask = m_displayMask;
     const auto& video = m_layout.video;
     const auto& bar = m_layout.bar;
@@ -344,11 +349,13 @@ void CQXScreenManager4::OnTimer(std::uint32_t timerId) {
             std::lock_guard lock(m_statisticsMutex);
             idle = m_tenthRate.GetLast() == 0;
         }
-        // While no frame comes the view is drawn again only when something changed it; the
-        // video area keeps the last drawing for its own repaints.
-        if (idle && m_viewChanged) {
+        // While no frame comes the view is drawn again only when something changed it or its
+        // window's frame buffer was replaced; the video area keeps the last drawing for its
+        // own repaints.
+        if (idle) {
             std::lock_guard lock(m_drawMutex);
-            Compose();
+            if (m_viewChanged || WindowGeneration() != m_composedGeneration)
+                Compose();
         }
     } else if (timerId == m_timerSecond) {
         std::lock_guard lock(m_statisticsMutex);

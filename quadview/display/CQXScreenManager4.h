@@ -102,6 +102,7 @@ private:
     void ShowFrame(const CQXVideoFrame& frame);
     void CountShown(const CQXVideoFrame& frame);
     void Compose();
+    std::uint64_t WindowGeneration() const;
     void ComposeQuad(std::uint8_t mask);
     void ReleaseAll();
     void ReleaseQueuedFrames();
@@ -145,6 +146,8 @@ private:
     std::deque<CQXVideoFrame*> m_queue;
     // Something changed the view since it was last drawn (the layout, the pictures cleared).
     std::atomic<bool> m_viewChanged{true};
+    // The window's frame buffer the view was last drawn into (guarded by m_drawMutex).
+    std::uint64_t m_composedGeneration = 0;
     // The worker found the queue empty and waits for a command (guarded by m_queueMutex).
     bool m_asleep = false;
     std::atomic<std::uint8_t> m_displayMask{0};

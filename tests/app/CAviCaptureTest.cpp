@@ -197,6 +197,25 @@ TEST_F(CAviCaptureTest, AnExistingFileIsReplaced) {
     EXPECT_TRUE(probe.ok) << probe.report;
 }
 
+// The file plays as long as the capture ran: a frame for every 200 ms of it, however long
+// each picture took to take.
+TEST_F(CAviCaptureTest, TheFileLastsAsLongAsTheCapture) {
+    using Clock = std::chrono::steady_clock;
+    const std::string path = m_dir / "timed.avi";
+    const Clock::time_point start = Clock::now();
+    Clock::time_point enough = start;
+    Record(path, [&] {
+        enough = Clock::now();
+        return enough - start >= std::chrono::seconds(2);
+    });
+    const Clock::time_point ended = Clock::now();
+    const KWAviProbe probe = KWProbeAvi(path);
+    ASSERT_TRUE(probe.ok) << probe.report;
+    const auto period = std::chrono::milliseconds(CAviCapture::kFramePeriodMs);
+    EXPECT_GE(probe.frames, (enough - start) / period);
+    EXPECT_LE(probe.frames, (ended - start) / period + 1);
+}
+
 // The compressor chosen is the file's, and the next capture's dialog starts from it; cancelling
 // that dialog keeps it.
 TEST_F(CAviCaptureTest, TheChosenCompressorIsUsedAndRememberedForTheNextCapture) {

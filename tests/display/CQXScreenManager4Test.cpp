@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <thread>
 
 namespace {
 const QXTimestamp kTime{5, 3, 7, 14, 9, 2};
@@ -132,20 +133,29 @@ TEST_F(CQXScreenManager4Test, CompositePictureFillsTheViewWithItsCaptionBars) {
     EXPECT_EQ(m_manager.GetDateTime(), kTime);
 }
 
-TEST_F(CQXScreenManager4Test, TimerRepaintsTheViewWhileNoFramesArrive) {
+// While no frames arrive the view is drawn again when its window's frame buffer was replaced,
+// and only then: a view that nothing changed costs no drawing.
+TEST_F(CQXScreenManager4Test, TimerRepaintsTheViewWhileNoFramesArriveOnlyWhenItWasLost) {
     Create();
     ShowFlat(0, 0x08, kRed);
     const KWPoint centre = Centre(Video(QXScreenLayout::kSingle));
+    const KWSize size = m_window.GetClientSize();
     for (int round = 0; round < 3; ++round) {
-        {
-            auto lock = m_window.LockFrameBuffer();
-            m_window.GetFrameBuffer().Clear();
-        }
+        m_window.SetClientSize(size.width + 1, size.height);
+        m_window.SetClientSize(size.width, size.height);
         EXPECT_TRUE(WaitFor([&] { return FramePixel(m_window, centre.x, centre.y) != 0; }))
             << "round " << round;
         EXPECT_TRUE(Near(FramePixel(m_window, centre.x, centre.y), kRed.Rgb()));
     }
     EXPECT_TRUE(WaitFor([&] { return m_manager.FormatFrameRate() != "0 [0 : 0 : 0]"; }));
+
+    // A mark in the view stays for many repaint periods: nothing draws over it.
+    {
+        auto lock = m_window.LockFrameBuffer();
+        m_window.GetFrameBuffer().Clear();
+    }
+    std::this_thread::sleep_for(std::chrono::milliseconds(500));
+    EXPECT_EQ(FramePixel(m_window, centre.x, centre.y), 0u);
 }
 
 TEST_F(CQXScreenManager4Test, RenderedQuadMatchesEachDecodedPictureScaledToItsQuadrant) {
