@@ -1,10 +1,12 @@
 # The README's two commands: `make run` and `make test`. `make bench` runs the benchmarks.
 BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
+FUZZ_BUILD ?= build-fuzz
+FUZZ_SECONDS ?= 30
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
 
-.PHONY: all deps configure build run test bench sanitize format format-check clean
+.PHONY: all deps configure build run test bench sanitize fuzz format format-check clean
 
 all: build
 
@@ -30,6 +32,14 @@ bench: build
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_FLAGS="-DQV_SANITIZE=address,undefined -DQV_BENCH=OFF"
 
+# Every libFuzzer target for FUZZ_SECONDS seconds, built with clang in a build directory of its
+# own; fails on any crash, hang or leak.
+fuzz: deps
+	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
+		-DCMAKE_CXX_COMPILER=clang++ -DQV_FUZZ=ON -DQV_TESTS=OFF -DQV_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
+	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target qvfuzz
+	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+
 # Our C++ sources as the repository's .clang-format lays them out: `format` rewrites them,
 # `format-check` fails on the first file that differs (CI runs it).
 SOURCES = $(shell git ls-files '*.cpp' '*.h')
@@ -41,4 +51,4 @@ format-check: deps
 	@clang-format --dry-run -Werror $(SOURCES)
 
 clean:
-	rm -rf $(BUILD) $(SANITIZE_BUILD)
+	rm -rf $(BUILD) $(SANITIZE_BUILD) $(FUZZ_BUILD)

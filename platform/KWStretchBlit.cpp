@@ -19,7 +19,6 @@
 namespace {
 constexpr std::uint32_t kWeightOne = 256; // weights are 256ths
 constexpr int kWeightShift = 8;
-constexpr std::uint32_t kRgbMask = 0xFFFFFF;
 
 // Where a destination pixel samples: `index` and `index + 1` (relative to the first source pixel
 // read), mixed as (256 - f) and f, packed as `weights` = (256 - f) | f << 16. At the edges f is 0

@@ -12,6 +12,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   fonts-liberation fonts-wqy-zenhei
   clang-format
+  clang libclang-rt-dev
 )
 
 missing=()

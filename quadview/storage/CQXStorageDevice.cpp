@@ -158,7 +158,8 @@ void CQXStorageDevice::ScanStep() {
 void CQXStorageDevice::EndDataScan() {
     m_scan.Close();
     m_formatted = GetStreamLength() != 0;
-    SeekSector(0, nullptr);
+    // Readers seek before they read: a failed rewind here costs nothing.
+    static_cast<void>(SeekSector(0, nullptr));
     PostToListeners(kMessageScanEnded, GetDeviceIndex(), 0);
 }
 

@@ -190,7 +190,8 @@ bool CQXMysPlayer::ReadRecordHeader(QXMysRecordHeader& header) {
         // Not at a record (the file header, a jump target, damage): go to a key record.
         const std::uint64_t after = m_position;
         const bool found = SeekKeyRecord(after, false) || SeekKeyRecord(after, true);
-        KWSleep(1);
+        if (m_pacing)
+            KWSleep(1);
         if (!found)
             return false;
     }

@@ -83,3 +83,8 @@ std::vector<std::int16_t> KWMemoryWaveOutput::Played() const {
     std::lock_guard lock(m_state->mutex);
     return m_state->played;
 }
+
+void KWMemoryWaveOutput::ClearPlayed() {
+    std::lock_guard lock(m_state->mutex);
+    m_state->played.clear();
+}

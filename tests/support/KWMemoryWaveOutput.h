@@ -25,6 +25,8 @@ public:
     // Consumes up to `samples` queued samples from the open output; returns how many.
     std::size_t Consume(std::size_t samples);
     std::vector<std::int16_t> Played() const;
+    // Forgets what was consumed so far, for long runs.
+    void ClearPlayed();
 
     struct State;
 
