@@ -10,9 +10,11 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
 class StreamCommandsTest : public ::testing::Test {
@@ -166,4 +168,21 @@ TEST_F(StreamCommandsTest, BadArgumentsAndForeignDrivesAreRefused) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("holds no recorded stream"), std::string::npos) << run.output;
     EXPECT_EQ(RunQvTool("frames " + (s_disk->Dir() / "missing.img")).status, 1);
+}
+
+TEST_F(StreamCommandsTest, AFifoIsRefusedAtOnceAsADriveOrAMysFile) {
+    const std::string fifo = s_disk->Dir() / "drive.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string out = s_disk->Dir() / "from-fifo";
+    // `timeout` turns a wait for a writer that never comes into status 124.
+    for (const std::string& command :
+         {"scan --drive " + fifo, "frames --drive " + fifo, "audio " + fifo + " --wav " + out,
+          "render --drive " + fifo + " --frames 1 --size 10x10 --out " + out, "mys " + fifo,
+          "mys " + fifo + " --decode"}) {
+        const KWProgramRun run =
+            KWRunProgram("timeout 20 " + KWBuiltProgram("qvtool") + " " + command + " 2>&1");
+        EXPECT_EQ(run.status, 1) << command << ": " << run.output;
+        EXPECT_NE(run.output.find(fifo), std::string::npos) << command << ": " << run.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
 }
