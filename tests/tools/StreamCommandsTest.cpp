@@ -256,3 +256,23 @@ TEST_F(StreamCommandsTest, AFullDiskFailsCaptureAudioAndRenderAndLeavesOnlyWhatI
         left.insert(entry.path().string());
     EXPECT_EQ(left, (std::set<std::string>{mys, wav}));
 }
+
+TEST_F(StreamCommandsTest, PathsWithQuotesAndBackslashesAreEscapedInTheJson) {
+    const std::string folder = s_disk->Dir() / "say \"cheese\" \\ here";
+    std::filesystem::create_directory(folder);
+    const std::string escaped = "say \\\"cheese\\\" \\\\ here";
+    const auto quoted = [](const std::string& path) { return "'" + path + "'"; };
+    const KWProgramRun audio =
+        RunQvTool("audio " + Image() + " --wav " + quoted(folder + "/sound.wav"));
+    EXPECT_EQ(audio.status, 0) << audio.output;
+    EXPECT_NE(audio.output.find(escaped + "/sound.wav\","), std::string::npos) << audio.output;
+    const KWProgramRun render = RunQvTool("render " + Image() + " --frames 1 --size 64x48 --out " +
+                                          quoted(folder + "/view.bmp"));
+    EXPECT_EQ(render.status, 0) << render.output;
+    EXPECT_NE(render.output.find(escaped + "/view.bmp\","), std::string::npos) << render.output;
+    const KWProgramRun capture =
+        RunQvTool("capture " + Image() + " --dir " + quoted(folder) + " --seconds 30");
+    EXPECT_EQ(capture.status, 0) << capture.output;
+    EXPECT_NE(capture.output.find(escaped + "\",\"files\":[\""), std::string::npos)
+        << capture.output;
+}
