@@ -1,5 +1,7 @@
 #include "KWRawDrive.h"
 
+#include "KWFileKind.h"
+
 #include <cerrno>
 #include <climits>
 #include <cstdio>
@@ -44,15 +46,9 @@ bool KWRawDrive::Open(const std::string& path) {
     Close();
     if (path.empty())
         return false;
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int fd = KWOpenInputFile(path);
     if (fd < 0)
         return false;
-    struct stat info {};
-    if (fstat(fd, &info) != 0 || !(S_ISREG(info.st_mode) || S_ISBLK(info.st_mode))) {
-        ::close(fd);
-        errno = ENODEV;
-        return false;
-    }
     m_position = 0;
     m_fd = fd;
     return true;

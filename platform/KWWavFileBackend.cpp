@@ -41,7 +41,8 @@ bool WriteAll(int fd, const std::uint8_t* data, std::size_t length, off_t offset
 }
 } // namespace
 
-KWWavFileBackend::KWWavFileBackend(std::string path) : m_path(std::move(path)) {}
+KWWavFileBackend::KWWavFileBackend(std::string path, std::shared_ptr<KWWavFileReport> report)
+    : m_path(std::move(path)), m_report(std::move(report)) {}
 
 KWWavFileBackend::~KWWavFileBackend() {
     Stop();
@@ -55,6 +56,11 @@ bool KWWavFileBackend::Start(KWWaveOut& output, const KWWaveFormat& format) {
     m_format = format;
     m_dataBytes = 0;
     m_failed = false;
+    if (m_report) {
+        m_report->dataBytes = 0;
+        m_report->bytesPerSecond = format.averageBytesPerSecond;
+        m_report->failed = false;
+    }
     if (!WriteHeader()) {
         Stop();
         return false;
@@ -89,8 +95,13 @@ void KWWavFileBackend::OnQueued() {
             continue;
         }
         m_dataBytes += length;
-        if (!WriteHeader())
+        if (!WriteHeader()) {
+            m_dataBytes -= length; // the header on the file still counts the sound before
             ReportWriteFailure(errno);
+            continue;
+        }
+        if (m_report)
+            m_report->dataBytes = m_dataBytes;
     }
 }
 
@@ -111,9 +122,14 @@ bool KWWavFileBackend::WriteHeader() {
     return WriteAll(m_fd, header.data(), header.size(), 0);
 }
 
-// A device has no way to report a lost buffer either: the sound is dropped, said once.
+// A device has no way to report a lost buffer either: the sound is dropped, said once. The
+// part of a chunk that did reach the file is cut off again, so that the header, last written
+// before that chunk, counts what the file holds.
 void KWWavFileBackend::ReportWriteFailure(int errorCode) {
     m_failed = true;
+    if (m_report)
+        m_report->failed = true;
+    (void)!ftruncate(m_fd, static_cast<off_t>(kHeaderBytes + m_dataBytes));
     std::fprintf(stderr, "wave output: cannot write %s: %s; further sound is dropped\n",
                  m_path.c_str(), std::strerror(errorCode));
 }

@@ -41,8 +41,9 @@ KWWaveOutBackendFactory KWSetWaveOutBackendFactory(KWWaveOutBackendFactory facto
     return factory;
 }
 
-KWWaveOutBackendFactory KWWavFileBackendFactory(const std::string& path) {
-    return [path] { return std::make_unique<KWWavFileBackend>(path); };
+KWWaveOutBackendFactory KWWavFileBackendFactory(const std::string& path,
+                                                std::shared_ptr<KWWavFileReport> report) {
+    return [path, report] { return std::make_unique<KWWavFileBackend>(path, report); };
 }
 
 std::unique_ptr<KWWaveOut> KWWaveOut::Open(const KWWaveFormat& format, KWWaveDoneCallback callback,

@@ -1,6 +1,8 @@
 #pragma once
 #include "KWWaveFormat.h"
 
+#include <atomic>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
@@ -30,5 +32,16 @@ std::unique_ptr<KWWaveOutBackend> KWCreateWaveOutBackend();
 // Replaces the factory (an empty one restores the default); returns the previous one.
 KWWaveOutBackendFactory KWSetWaveOutBackendFactory(KWWaveOutBackendFactory factory);
 
-// A factory whose outputs write to the WAV file at the path, for tools and headless runs.
-KWWaveOutBackendFactory KWWavFileBackendFactory(const std::string& path);
+// What a WAV file output has written, for the program that asked for the file: the sound bytes
+// its header counts (the file holds exactly these) and whether a write failed (a full disk),
+// after which further sound is dropped.
+struct KWWavFileReport {
+    std::atomic<std::uint32_t> dataBytes{0};
+    std::atomic<std::uint32_t> bytesPerSecond{0};
+    std::atomic<bool> failed{false};
+};
+
+// A factory whose outputs write to the WAV file at the path, for tools and headless runs; each
+// output reports into `report` when one is given.
+KWWaveOutBackendFactory KWWavFileBackendFactory(const std::string& path,
+                                                std::shared_ptr<KWWavFileReport> report = {});

@@ -1,6 +1,8 @@
 #include "CKWAviConverter.h"
 
 #include "KWAviOutput.h"
+#include "KWFileKind.h"
+#include "KWReplaceFile.h"
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -12,9 +14,13 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <system_error>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -28,6 +34,17 @@ constexpr AVCodecID kAviCodecs[] = {
     AV_CODEC_ID_MPEG1VIDEO, AV_CODEC_ID_MPEG2VIDEO, AV_CODEC_ID_PCM_S16LE,     AV_CODEC_ID_PCM_U8,
     AV_CODEC_ID_PCM_MULAW,  AV_CODEC_ID_PCM_ALAW,   AV_CODEC_ID_ADPCM_IMA_WAV, AV_CODEC_ID_ADPCM_MS,
     AV_CODEC_ID_MP3,        AV_CODEC_ID_MP2,        AV_CODEC_ID_AC3,
+};
+
+// A file this conversion created, removed again unless it was put in place.
+struct NewFile {
+    std::string path;
+    bool placed = false;
+    ~NewFile() {
+        if (!placed) {
+            std::remove(path.c_str());
+        }
+    }
 };
 
 bool FitsAvi(AVCodecID codec) {
@@ -67,6 +84,7 @@ struct CKWAviConverter::Job {
     AVPacket* packet = av_packet_alloc();
     AVFrame* frame = av_frame_alloc();
     std::string error;
+    long videoFrames = 0; // given to the output, copied or to be encoded
 
     ~Job() {
         streams.clear();
@@ -98,6 +116,8 @@ struct CKWAviConverter::Job {
     bool Encode(CKWAviConverterStream& stream, const AVFrame* raw);
     const AVFrame* Convert(CKWAviConverterStream& stream, const AVFrame& decoded);
     bool WritePacket(CKWAviConverterStream& stream, AVPacket& outgoing, AVRational timeBase);
+    // Counts a frame of the video stream (the first) given to the output.
+    void CountFrame(const CKWAviConverterStream& stream);
 };
 
 bool CKWAviConverter::Job::AddStream(int index) {
@@ -233,7 +253,17 @@ bool CKWAviConverter::Job::SetUpAudioEncoder(CKWAviConverterStream& stream,
 
 bool CKWAviConverter::Job::WritePacket(CKWAviConverterStream& stream, AVPacket& outgoing,
                                        AVRational timeBase) {
-    return output.WritePacket(*stream.output, outgoing, timeBase) || Fail(output.GetError());
+    if (!output.WritePacket(*stream.output, outgoing, timeBase)) {
+        return Fail(output.GetError());
+    }
+    CountFrame(stream);
+    return true;
+}
+
+void CKWAviConverter::Job::CountFrame(const CKWAviConverterStream& stream) {
+    if (&stream == streams.front().get()) {
+        ++videoFrames;
+    }
 }
 
 bool CKWAviConverter::Job::WriteCopied(CKWAviConverterStream& stream, AVPacket& copied) {
@@ -309,7 +339,13 @@ const AVFrame* CKWAviConverter::Job::Convert(CKWAviConverterStream& stream,
 }
 
 bool CKWAviConverter::Job::Encode(CKWAviConverterStream& stream, const AVFrame* raw) {
-    return output.Encode(*stream.encoder, *stream.output, raw) || Fail(output.GetError());
+    if (!output.Encode(*stream.encoder, *stream.output, raw)) {
+        return Fail(output.GetError());
+    }
+    if (raw != nullptr) {
+        CountFrame(stream);
+    }
+    return true;
 }
 
 // Decodes a packet (null: the end) and encodes what comes out. Undecodable packets of a damaged
@@ -344,6 +380,12 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
     if (destination.empty() || std::filesystem::equivalent(source, destination, ignored)) {
         return Fail("the output file must be another file than the input");
     }
+    if (const std::string problem = KWInputFileProblem(source); !problem.empty()) {
+        return Fail(problem);
+    }
+    if (const std::string problem = KWOutputFileProblem(destination); !problem.empty()) {
+        return Fail(problem);
+    }
     Job job;
     if (job.packet == nullptr || job.frame == nullptr) {
         return Fail("out of memory");
@@ -359,16 +401,25 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
     if (video < 0) {
         return Fail("no video stream in " + source);
     }
-    if (!job.output.Prepare(destination)) {
+    // The AVI grows in a file of its own beside the destination, which it replaces only once
+    // complete: a failure leaves whatever was there before and removes only this file, created
+    // here exclusively.
+    NewFile temporary;
+    const int created = KWCreateFileBeside(destination, temporary.path);
+    if (created < 0) {
+        return Fail("cannot create a file beside " + destination + ": " + std::strerror(errno));
+    }
+    ::close(created);
+    if (!job.output.Prepare(temporary.path)) {
         return Fail(job.output.GetError());
     }
     if (!job.AddStream(video) || (audio >= 0 && !job.AddStream(audio))) {
         return Fail(job.error);
     }
-    if (!job.output.Open()) {
-        return Fail(job.output.GetError());
-    }
     bool done = [&] {
+        if (!job.output.Open()) {
+            return job.Fail(job.output.GetError());
+        }
         if (!job.output.WriteHeader()) {
             return job.Fail(job.output.GetError());
         }
@@ -400,6 +451,9 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
                 return false;
             }
         }
+        if (job.videoFrames == 0) {
+            return job.Fail("no video frame could be converted");
+        }
         return job.output.Finish() || job.Fail(job.output.GetError());
     }();
     m_copiedVideo = job.streams[0]->copy;
@@ -408,10 +462,14 @@ bool CKWAviConverter::Convert(const std::string& source, const std::string& dest
     if (!job.output.Close() && done) {
         done = job.Fail(job.output.GetError());
     }
+    if (done && std::rename(temporary.path.c_str(), destination.c_str()) != 0) {
+        done = job.Fail("cannot put the AVI file in place as " + destination + ": " +
+                        std::strerror(errno));
+    }
     if (!done) {
-        std::filesystem::remove(destination, ignored);
         return Fail(job.error);
     }
+    temporary.placed = true;
     if (progress) {
         progress(1.0);
     }

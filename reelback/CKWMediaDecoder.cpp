@@ -1,5 +1,7 @@
 #include "CKWMediaDecoder.h"
 
+#include "KWFileKind.h"
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -53,6 +55,9 @@ bool CKWMediaDecoder::Fail(const std::string& text) {
 bool CKWMediaDecoder::Open(const std::string& path) {
     Close();
     m_error.clear();
+    if (const std::string problem = KWInputFileProblem(path); !problem.empty()) {
+        return Fail(problem);
+    }
     if (avformat_open_input(&m_format, path.c_str(), nullptr, nullptr) < 0) {
         m_format = nullptr;
         return Fail("cannot read the file as a media file: " + path);

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 
@@ -16,6 +17,9 @@ int RunConversion(int argc, char** argv) {
         std::fprintf(stderr, "usage: reelback --convert INPUT.av OUTPUT.avi\n");
         return 2;
     }
+    // A file size limit is a full disk here: the write fails and the conversion says so, rather
+    // than the program being killed with its temporary file left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     CKWAviConverter converter;
     if (!converter.Convert(argv[2], argv[3])) {
         std::fprintf(stderr, "reelback: cannot convert %s to %s: %s\n", argv[2], argv[3],

@@ -2,9 +2,10 @@
 
 #include "CKWImageBuffer.h"
 #include "CQXVideoFrame.h"
+#include "KWReplaceFile.h"
 #include "KWTick.h"
 
-#include <fcntl.h>
+#include <cstdio>
 #include <unistd.h>
 #include <vector>
 
@@ -47,9 +48,15 @@ int CQXOffscreenView::WriteBmp(const std::string& path) const {
             }
         }
     }
-    const int file = open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0666);
+    // Written beside the path and put in place whole: a failure (a full disk) leaves no
+    // partial or empty picture behind, and whatever was at the path stays.
+    std::string temporary;
+    const int file = KWCreateFileBeside(path, temporary);
     if (file < 0)
         return 0;
-    const int written = image.WriteBmp(file);
-    return close(file) == 0 ? written : 0;
+    const bool written = image.WriteBmp(file) != 0;
+    if (close(file) == 0 && written && std::rename(temporary.c_str(), path.c_str()) == 0)
+        return 1;
+    std::remove(temporary.c_str());
+    return 0;
 }

@@ -53,6 +53,8 @@ public:
     std::uint32_t IsRecording() const { return m_status.load(); }
     bool IsPlaying() { return m_player.IsRunning(); }
     bool IsRecorderRunning() { return m_recorder.IsRunning(); }
+    // Whether the last recording ended on a write error (message 0x1401).
+    bool HasRecorderFailed() const { return m_recorder.HasFailed(); }
     // The player's file length while it plays, else the recorder's bytes written while it
     // records, else 0.
     std::uint32_t GetFileLength();

@@ -2,11 +2,11 @@
 
 #include "CQXMysRecordWalker.h"
 #include "KWErrorReport.h"
+#include "KWFileKind.h"
 #include "KWTick.h"
 #include "QXMysVideoRecord.h"
 
 #include <algorithm>
-#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -36,7 +36,7 @@ int CQXMysPlayer::Open(const std::string& path) {
 
 int CQXMysPlayer::OpenFile(const std::string& path) {
     CloseFile();
-    m_file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    m_file = KWOpenInputFile(path);
     if (m_file < 0)
         return 0;
     std::uint8_t bytes[QXMysFileHeader::kSize];
@@ -48,6 +48,7 @@ int CQXMysPlayer::OpenFile(const std::string& path) {
     m_header = QXMysFileHeader::FromBytes(bytes);
     m_fileLength = CQXMysRecordWalker::PlayableLength(m_file, m_header.fileSize);
     m_position = QXMysFileHeader::kSize;
+    m_landing = true;
     m_standard = m_header.GetStandard();
     m_edge = kEdgeFirst;
     m_cycle = CQXChannelCycle{};
@@ -97,6 +98,7 @@ void CQXMysPlayer::OnCommand(const Command* command) {
     m_mode = command->code;
     if (command->code == QXPlayMode::kOneForward && command->parameter1 != QXPlayMode::kNoTarget) {
         m_position = command->parameter1;
+        m_landing = true;
         m_cycle.Restart(m_position);
     }
     SendToListeners(kMessageMode, m_mode, 0);
@@ -121,6 +123,12 @@ void CQXMysPlayer::OnProcess() {
     const int result = cycles > 0 ? ReadRecordBefore(cycles) : ReadRecord(SkipCount(mode));
     if (result == kAbandoned)
         return;
+    if (result == kEndOfRecords) {
+        m_edge = kEdgeLast;
+        PushFrontCommand(QXPlayMode::kPause);
+        m_cycle.EndCycle();
+        return;
+    }
     if (result == kFailed) {
         ShowWarning(kErrorText, kErrorCaption);
         PushFrontCommand(kCommandStop);
@@ -181,7 +189,7 @@ bool CQXMysPlayer::ReadHeader(QXMysRecordHeader& header) {
     return true;
 }
 
-bool CQXMysPlayer::ReadRecordHeader(QXMysRecordHeader& header) {
+bool CQXMysPlayer::ReadRecordHeader(QXMysRecordHeader& header, bool mayGoBack) {
     for (;;) {
         if (!ReadHeader(header))
             return false;
@@ -189,7 +197,7 @@ bool CQXMysPlayer::ReadRecordHeader(QXMysRecordHeader& header) {
             return true;
         // Not at a record (the file header, a jump target, damage): go to a key record.
         const std::uint64_t after = m_position;
-        const bool found = SeekKeyRecord(after, false) || SeekKeyRecord(after, true);
+        const bool found = SeekKeyRecord(after, false) || (mayGoBack && SeekKeyRecord(after, true));
         if (m_pacing)
             KWSleep(1);
         if (!found)
@@ -205,8 +213,13 @@ int CQXMysPlayer::ReadRecord(int skip) {
     const std::uint64_t start = m_position;
     Edge edge = kEdgeInside;
     QXMysRecordHeader header;
-    if (!ReadRecordHeader(header))
-        return kFailed;
+    // A walk that runs into damage it cannot pass has ended; the next read meets it again.
+    const auto endOfRecords = [this, start] {
+        m_position = start;
+        return m_landing ? kFailed : kEndOfRecords;
+    };
+    if (!ReadRecordHeader(header, m_landing))
+        return endOfRecords();
     if (IsLastRecord(header))
         edge = kEdgeLast;
 
@@ -218,8 +231,8 @@ int CQXMysPlayer::ReadRecord(int skip) {
             break;
         }
         m_position += header.length;
-        if (!ReadHeader(header))
-            return kFailed;
+        if (!ReadRecordHeader(header, false))
+            return endOfRecords();
         if (IsLastRecord(header))
             edge = kEdgeLast;
         if (header.IsVideo()) {
@@ -236,6 +249,7 @@ int CQXMysPlayer::ReadRecord(int skip) {
     if (result == kFailed || result == kAbandoned)
         return result;
     m_edge = edge;
+    m_landing = false;
     if (edge == kEdgeLast) // the last record stays the next one to read
         m_position -= header.length + QXMysRecordHeader::kSize;
     return result;
@@ -248,7 +262,7 @@ int CQXMysPlayer::ReadRecordBefore(int cycles) {
     m_cycle.BackwardTarget(cycles, anchor, frames);
     m_position = anchor;
     QXMysRecordHeader header;
-    if (!ReadRecordHeader(header))
+    if (!ReadRecordHeader(header, true))
         return kFailed;
     Edge edge = kEdgeInside;
     while (frames > 0) {
@@ -273,6 +287,7 @@ int CQXMysPlayer::ReadRecordBefore(int cycles) {
     if (result == kFailed || result == kAbandoned)
         return result;
     m_edge = edge;
+    m_landing = false;
     return result;
 }
 

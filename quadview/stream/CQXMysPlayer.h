@@ -44,7 +44,16 @@ public:
         "Unknown frame type detected.\r\nPlayback will be stopped.\r\n";
     static constexpr const char* kErrorCaption = "MYS Playback Error";
 
-    enum ReadResult { kFailed = 0, kAudio = 1, kVideo = 2, kKeyVideo = 3, kAbandoned = -1 };
+    // kEndOfRecords: forward play met bytes that are no record and no key record follows them;
+    // the last record read was the last good one.
+    enum ReadResult {
+        kFailed = 0,
+        kAudio = 1,
+        kVideo = 2,
+        kKeyVideo = 3,
+        kAbandoned = -1,
+        kEndOfRecords = -2
+    };
     enum Edge : std::uint8_t { kEdgeFirst = 0, kEdgeInside = 1, kEdgeLast = 2 };
 
     CQXMysPlayer();
@@ -100,9 +109,10 @@ protected:
 
 private:
     bool ReadHeader(QXMysRecordHeader& header);
-    // Reads the record header at the position; bytes that are not one send it to a key record
-    // near them. False when no record can be found.
-    bool ReadRecordHeader(QXMysRecordHeader& header);
+    // Reads the record header at the position; bytes that are not one send it to the next key
+    // record after them or, when `mayGoBack`, to one before them. False when no record can be
+    // found.
+    bool ReadRecordHeader(QXMysRecordHeader& header, bool mayGoBack);
     bool IsLastRecord(const QXMysRecordHeader& header) const;
     // Loads the record whose header was just read; a video record landed on by a backward mode
     // gets its true picture.
@@ -126,6 +136,10 @@ private:
     QXMysFileHeader m_header;
     std::atomic<std::uint64_t> m_fileLength{0};
     std::uint64_t m_position = 0;
+    // The position was set from outside (the file's start, a jump) rather than reached by
+    // reading records. Only then may a search for a record go back: on a walk through the
+    // records it would play the same records again and again.
+    bool m_landing = true;
     std::atomic<std::uint32_t> m_standard{kStandardNone};
     Edge m_edge = kEdgeFirst;
     std::uint32_t m_frameIndex = 0;

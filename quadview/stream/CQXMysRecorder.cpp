@@ -244,6 +244,8 @@ void CQXMysRecorder::CloseFile() {
             std::uint8_t bytes[QXMysFileHeader::kSize];
             m_header.ToBytes(bytes);
             (void)!pwrite(m_file, bytes, sizeof bytes, 0);
+            // A record a full disk cut short is no record: the file ends where its header says.
+            (void)!ftruncate(m_file, static_cast<off_t>(m_header.fileSize));
         }
         close(m_file);
         m_file = -1;

@@ -54,6 +54,9 @@ public:
     std::uint32_t GetBytesWritten() const { return m_bytesWritten.load(); }
     std::string GetFileName() const;
     std::uint32_t GetVideoStandard() const { return m_standard.load(); }
+    // Whether a write failed (a full disk) since the recorder was opened; the recorder then
+    // closed its file like a normal stop and ended.
+    bool HasFailed() const { return m_failed.load(); }
 
 protected:
     void OnProcess() override;
@@ -92,7 +95,7 @@ private:
 
     // Writer side: the next buffer to write, the open file and its header and back-link chain.
     std::uint32_t m_writeIndex = 0;
-    bool m_failed = false;
+    std::atomic<bool> m_failed{false};
     std::string m_directory;
     mutable std::mutex m_nameMutex;
     std::string m_fileName;

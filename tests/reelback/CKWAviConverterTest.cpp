@@ -5,6 +5,8 @@
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
+#include <sys/stat.h>
 
 namespace {
 // What ffprobe, an outside reader, says about a file.
@@ -117,5 +119,68 @@ TEST_F(CKWAviConverterTest, FailuresLeaveNoOutputAndNeverHarmTheSource) {
 
     EXPECT_FALSE(converter.Convert(Mpeg4Avi(), out, [](double done) { return done < 0.5; }));
     EXPECT_EQ(converter.GetError(), "cancelled");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(CKWAviConverterTest, TheDestinationIsReplacedOnlyBySuccessAndNeverWhenItIsNoRegularFile) {
+    const std::string folder = TempPath("destinations");
+    std::filesystem::create_directory(folder);
+    const std::string kept = folder + "/kept.avi";
+    std::ofstream(kept) << "the user's file";
+    const std::string target = folder + "/target.txt";
+    std::ofstream(target) << "the link's target";
+    const std::string link = folder + "/link.avi";
+    std::filesystem::create_symlink(target, link);
+    const std::string fifo = folder + "/fifo.avi";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const auto contents = [](const std::string& path) {
+        std::ifstream in(path);
+        return std::string(std::istreambuf_iterator<char>(in), {});
+    };
+
+    CKWAviConverter converter;
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), kept, [](double done) { return done < 0.5; }));
+    EXPECT_EQ(contents(kept), "the user's file");
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), link));
+    EXPECT_NE(converter.GetError().find("symbolic link"), std::string::npos)
+        << converter.GetError();
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(contents(target), "the link's target");
+    EXPECT_FALSE(converter.Convert(Mpeg4Avi(), fifo));
+    EXPECT_NE(converter.GetError().find("not a regular file"), std::string::npos)
+        << converter.GetError();
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    // Nothing of the failed conversions stays behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 4);
+
+    ASSERT_TRUE(converter.Convert(Mpeg4Avi(), kept)) << converter.GetError();
+    EXPECT_NE(Probe(kept).find("format_name=avi"), std::string::npos);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder), {}), 4);
+}
+
+TEST_F(CKWAviConverterTest, ARecordingWithoutAFrameIsAFailure) {
+    const std::string empty = TempPath("no-frame.av");
+    ASSERT_EQ(KWRunProgram("ffmpeg -v error -y -f lavfi -i color=size=160x120:rate=25 -frames:v 0 "
+                           "-c:v mpeg4 -f avi \"" +
+                           empty + "\"")
+                  .status,
+              0);
+    const std::string out = TempPath("no-frame.avi");
+    CKWAviConverter converter;
+    EXPECT_FALSE(converter.Convert(empty, out));
+    EXPECT_EQ(converter.GetError(), "no video frame could be converted");
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST_F(CKWAviConverterTest, ConvertingFromAFifoIsRefusedAtOnce) {
+    const std::string fifo = TempPath("input.fifo");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string out = TempPath("from-fifo.avi");
+    // `timeout` turns a wait for a writer that never comes into status 124.
+    const KWProgramRun run = KWRunProgram("timeout 20 " + KWBuiltProgram("reelback") +
+                                          " --convert \"" + fifo + "\" \"" + out + "\" 2>&1");
+    EXPECT_EQ(run.status, 1) << run.output;
+    EXPECT_NE(run.output.find("neither a regular file nor a block device"), std::string::npos)
+        << run.output;
     EXPECT_FALSE(std::filesystem::exists(out));
 }

@@ -2,6 +2,7 @@
 // a MYS file; capture starts only from a pause and closes a MYS file that was playing.
 #include "CQXMysFileManager.h"
 #include "CQXMysRecordWalker.h"
+#include "KWRecordingTarget.h"
 #include "PlaybackTestSupport.h"
 #include "QXCompanding.h"
 #include "QXMysFileHeader.h"
@@ -73,6 +74,7 @@ protected:
         m_truth = DvrRecorder(options).Record();
         ASSERT_TRUE(m_truth.ok) << m_truth.error;
         m_manager = std::make_unique<RecordingManager>(KWDriveList{options.output});
+        ASSERT_EQ(m_manager->AddListenerWindow(&m_target), 1);
         // No wave manager: the sound is off, and the capture must still get it.
         ASSERT_TRUE(m_manager->OpenAllDevices(nullptr, nullptr, &m_files));
         ASSERT_TRUE(WaitFor([this] { return !m_manager->IsAnyDeviceBusy(); }));
@@ -81,6 +83,26 @@ protected:
     void Pause() {
         m_manager->SetPlayMode(kPause, kNoTarget);
         ASSERT_TRUE(WaitForMode(*m_manager, kPause));
+    }
+    // Steps one channel cycle forward from the start of the recording and waits for the pause
+    // that ends the step. The mode read at once could still be the pause from before the step,
+    // so the wait is for the announcements: "onef", then "pause" after it.
+    void StepFromTheStart() {
+        const std::size_t before = m_target.Count();
+        m_manager->SetPlayMode(kOneForward, 0);
+        ASSERT_TRUE(WaitFor([&] {
+            bool stepped = false;
+            const auto received = m_target.Received();
+            for (std::size_t i = before; i < received.size(); ++i) {
+                if (received[i].message != CQXStorageDeviceManager::kMessageModeChanged)
+                    continue;
+                if (received[i].wParam == kOneForward)
+                    stepped = true;
+                else if (stepped && received[i].wParam == kPause)
+                    return true;
+            }
+            return false;
+        }));
     }
     // Captures from the paused position until playing has reached the end of the recording,
     // stepped back one cycle and paused again.
@@ -95,6 +117,7 @@ protected:
     }
 
     KWTempDir m_dir;
+    KWRecordingTarget m_target; // outlives the manager, which reports to it
     DvrRecorder::Result m_truth;
     CQXMysFileManager m_files;
     std::unique_ptr<RecordingManager> m_manager;
@@ -120,8 +143,7 @@ TEST_F(CQXStorageDeviceManagerCaptureTest, ADirectoryThatCannotBeMadeFailsAndKee
 
 TEST_F(CQXStorageDeviceManagerCaptureTest, RecordsThePlayedStreamWithItsSoundInSampleOrder) {
     Pause();
-    m_manager->SetPlayMode(kOneForward, 0); // from the start of the recording
-    ASSERT_TRUE(WaitForMode(*m_manager, kPause));
+    StepFromTheStart();
     CaptureToTheEnd(m_dir / "capture");
 
     const auto files = MysFiles(m_dir / "capture");
@@ -152,16 +174,14 @@ TEST_F(CQXStorageDeviceManagerCaptureTest, RecordsThePlayedStreamWithItsSoundInS
 
 TEST_F(CQXStorageDeviceManagerCaptureTest, StartingACaptureClosesAPlayingMysFile) {
     Pause();
-    m_manager->SetPlayMode(kOneForward, 0);
-    ASSERT_TRUE(WaitForMode(*m_manager, kPause));
+    StepFromTheStart();
     CaptureToTheEnd(m_dir / "first");
     const auto files = MysFiles(m_dir / "first");
     ASSERT_EQ(files.size(), 1u);
 
     ASSERT_EQ(m_files.OpenPlayer(files[0]), 1);
     ASSERT_TRUE(m_files.IsPlaying());
-    m_manager->SetPlayMode(kOneForward, 0);
-    ASSERT_TRUE(WaitForMode(*m_manager, kPause));
+    StepFromTheStart();
     CaptureToTheEnd(m_dir / "second");
     EXPECT_FALSE(m_files.IsPlaying());
     EXPECT_EQ(MysFiles(m_dir / "second").size(), 1u);

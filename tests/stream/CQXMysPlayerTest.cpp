@@ -264,3 +264,52 @@ TEST(CQXMysPlayer, AnUnfinishedCapturePlaysUpToItsLastWholeRecord) {
     EXPECT_EQ(listener.Modes().back(), QXPlayMode::kPause);
     EXPECT_EQ(listener.ShownNumbers().back(), 0u);
 }
+
+namespace {
+// Plays a file in which one record's length word was changed so that it ends inside its own
+// data, and returns the records shown until the player paused (or more than a file's worth).
+std::vector<std::uint32_t> PlayWithShortenedRecord(const std::string& path,
+                                                   std::vector<std::uint32_t> keys,
+                                                   std::uint32_t damaged) {
+    constexpr std::uint32_t kRecords = 30;
+    const auto offsets = WriteMysFile(path, VideoRecords(kRecords, std::move(keys)));
+    std::uint8_t length[4] = {29, 0, 0, 0};
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(static_cast<std::streamoff>(offsets[damaged] + 16));
+    file.write(reinterpret_cast<const char*>(length), sizeof length);
+    file.close();
+    PlayerListener listener;
+    CQXMysPlayer player;
+    player.SetPacing(false);
+    player.AddListenerObject(&listener);
+    if (player.Open(path) != 1)
+        return {};
+    WaitFor([&] {
+        return player.GetPlayMode() == QXPlayMode::kPause ||
+               listener.ShownNumbers().size() > 2 * kRecords;
+    });
+    player.Close();
+    return listener.ShownNumbers();
+}
+
+std::vector<std::uint32_t> Numbers(std::uint32_t from, std::uint32_t to) {
+    std::vector<std::uint32_t> numbers;
+    for (std::uint32_t n = from; n <= to; ++n)
+        numbers.push_back(n);
+    return numbers;
+}
+} // namespace
+
+TEST(CQXMysPlayer, ARecordLengthEndingInsideItsDataGoesOnAtTheNextKeyRecordOrPausesThere) {
+    KWTempDir dir;
+    KWMessageBoxRecorder boxes;
+    // A key record follows the damage: play goes on there.
+    std::vector<std::uint32_t> expected = Numbers(0, 15);
+    const std::vector<std::uint32_t> rest = Numbers(20, 29);
+    expected.insert(expected.end(), rest.begin(), rest.end());
+    EXPECT_EQ(PlayWithShortenedRecord(dir / "ahead.mys", {0, 10, 20}, 15), expected);
+    // None follows: the damaged record was the last one shown, never the key record before it
+    // and its followers again.
+    EXPECT_EQ(PlayWithShortenedRecord(dir / "behind.mys", {0, 10}, 25), Numbers(0, 25));
+    EXPECT_EQ(boxes.Count(), 0u);
+}

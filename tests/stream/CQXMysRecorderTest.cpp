@@ -1,5 +1,6 @@
 #include "CQXMysRecorder.h"
 #include "CQXMysRecordWalker.h"
+#include "KWFileSizeLimit.h"
 #include "KWRecordingTarget.h"
 #include "KWTempDir.h"
 #include "MysTestSupport.h"
@@ -220,4 +221,55 @@ TEST(CQXMysRecorder, AFilePastTheLimitIsClosedAndTheNextRecordStartsANewOne) {
     EXPECT_EQ(second.records[0].previousLength, 0u);
     for (std::size_t n = 1; n < second.records.size(); ++n)
         EXPECT_EQ(second.records[n].previousLength, second.records[n - 1].length);
+}
+
+TEST(CQXMysRecorder, TheFileOnDiskNamesItsVideoStandardFromTheFirstRecordOn) {
+    KWTempDir dir;
+    CQXMysRecorder recorder;
+    ASSERT_EQ(recorder.Open(dir.Path().string(), 1), 1);
+    CQXVideoFrame frame;
+    MakePlainFrame(frame, 500, true, RecordTime(3));
+    EXPECT_EQ(WriteWhenFree(recorder, frame), 1);
+    ASSERT_TRUE(WaitFor([&] { return recorder.GetBytesWritten() > 28 + 28; }));
+    // Read while still recording, as a capture killed now would leave it.
+    const std::vector<std::uint8_t> bytes = ReadFile(dir / "20061227150003.mys");
+    ASSERT_GE(bytes.size(), 28u);
+    EXPECT_EQ(QXMysFileHeader::FromBytes(bytes.data()).GetStandard(), 1u);
+    recorder.Close();
+}
+
+TEST(CQXMysRecorder, AFullDiskEndsTheRecordingWithTheErrorAndAFileOfWholeRecords) {
+    KWTempDir dir;
+    CQXMysRecorder recorder;
+    KWRecordingTarget target;
+    recorder.AddListenerWindow(&target);
+    ASSERT_EQ(recorder.Open(dir.Path().string(), 1), 1);
+    {
+        // Room for the file header and three and a half records.
+        KWFileSizeLimit full(28 + 3 * 1028 + 500);
+        ASSERT_TRUE(full.IsApplied());
+        CQXVideoFrame frame;
+        // Once it has failed the recorder takes no more frames.
+        for (std::uint32_t n = 0; n < 6; ++n) {
+            MakePlainFrame(frame, 1000, n == 0, RecordTime(20 + n));
+            WaitFor([&] { return recorder.WriteVideo(frame) == 1 || recorder.HasFailed(); });
+        }
+        ASSERT_TRUE(WaitFor([&] { return !recorder.IsRunning(); }));
+    }
+    EXPECT_TRUE(recorder.HasFailed());
+    const std::vector<KWRecordingTarget::Message> received = target.Received();
+    EXPECT_NE(std::find(received.begin(), received.end(),
+                        KWRecordingTarget::Message{CQXMysRecorder::kMessageError, 0, 0}),
+              received.end());
+    // Closed like a stopped recording: the header counts the whole records, the file holds
+    // nothing more, and the standard is kept.
+    const std::string path = dir / "20061227150020.mys";
+    const QXMysFileHeader header = QXMysFileHeader::FromBytes(ReadFile(path).data());
+    EXPECT_EQ(header.recordCount, 3u);
+    EXPECT_EQ(header.fileSize, 28u + 3 * 1028u);
+    EXPECT_EQ(std::filesystem::file_size(path), header.fileSize);
+    EXPECT_EQ(header.GetStandard(), 1u);
+    const WalkedFile walked = Walk(path);
+    ExpectLinked(walked);
+    EXPECT_EQ(walked.records.size(), 3u);
 }

@@ -10,6 +10,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -143,6 +144,22 @@ TEST_F(ExportAviCommandTest, AFullDiskFailsAndLeavesNothing) {
     EXPECT_EQ(OutputFiles(), std::vector<std::string>{"full.avi"});
     std::ifstream older(out);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(older), {}), "older");
+}
+
+TEST_F(ExportAviCommandTest, AnOutputThatIsALinkOrNoRegularFileIsRefusedAndKept) {
+    const std::string fifo = m_out / "out.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string link = m_out / "link.avi";
+    std::filesystem::create_symlink(m_out / "elsewhere.avi", link);
+    for (const std::string& out : {fifo, link}) {
+        const KWProgramRun run =
+            RunQvTool("export-avi " + Disk("ntsc.img") + " --from 0 --seconds 1 --out " + out);
+        EXPECT_EQ(run.status, 1) << run.output;
+        EXPECT_NE(run.output.find(out), std::string::npos) << run.output;
+    }
+    EXPECT_TRUE(std::filesystem::is_fifo(fifo));
+    EXPECT_TRUE(std::filesystem::is_symlink(link));
+    EXPECT_EQ(OutputFiles(), (std::vector<std::string>{"link.avi", "out.fifo"}));
 }
 
 TEST_F(ExportAviCommandTest, BadArgumentsAreRefused) {

@@ -2,6 +2,7 @@
 // wrote, audio writes the sound, render draws the view, and all of them refuse bad arguments.
 #include "CKWWaveManager.h"
 #include "DvrSuiteDisk.h"
+#include "KWFileSizeLimit.h"
 #include "KWTempDir.h"
 #include "KWWavReader.h"
 #include "RunQvTool.h"
@@ -10,11 +11,17 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <fstream>
 #include <memory>
+#include <set>
 #include <sstream>
+#include <sys/stat.h>
 
 namespace {
+// Room for a part of each output the commands write of the test disk.
+constexpr std::uint64_t kFullDiskBytes = 20000;
+
 class StreamCommandsTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
@@ -166,4 +173,106 @@ TEST_F(StreamCommandsTest, BadArgumentsAndForeignDrivesAreRefused) {
     EXPECT_EQ(run.status, 1);
     EXPECT_NE(run.output.find("holds no recorded stream"), std::string::npos) << run.output;
     EXPECT_EQ(RunQvTool("frames " + (s_disk->Dir() / "missing.img")).status, 1);
+}
+
+TEST_F(StreamCommandsTest, AFifoIsRefusedAtOnceAsADriveOrAMysFile) {
+    const std::string fifo = s_disk->Dir() / "drive.fifo";
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string out = s_disk->Dir() / "from-fifo";
+    // `timeout` turns a wait for a writer that never comes into status 124.
+    for (const std::string& command :
+         {"scan --drive " + fifo, "frames --drive " + fifo, "audio " + fifo + " --wav " + out,
+          "render --drive " + fifo + " --frames 1 --size 10x10 --out " + out, "mys " + fifo,
+          "mys " + fifo + " --decode"}) {
+        const KWProgramRun run =
+            KWRunProgram("timeout 20 " + KWBuiltProgram("qvtool") + " " + command + " 2>&1");
+        EXPECT_EQ(run.status, 1) << command << ": " << run.output;
+        EXPECT_NE(run.output.find(fifo), std::string::npos) << command << ": " << run.output;
+    }
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+namespace {
+std::string FirstListedFile(const std::string& output) {
+    const std::size_t quote = output.find("\"files\":[\"");
+    if (quote == std::string::npos)
+        return {};
+    const std::size_t begin = quote + 10;
+    return output.substr(begin, output.find('"', begin) - begin);
+}
+} // namespace
+
+// The programs run under the test's file size limit, which they inherit: a disk that fills up.
+TEST_F(StreamCommandsTest, AFullDiskFailsCaptureAudioAndRenderAndLeavesOnlyWhatIsWhole) {
+    // Key pictures often enough that a capture soon outgrows the room.
+    DvrRecorder::Options options;
+    options.seconds = 2;
+    options.channels = {0, 2};
+    options.keyPeriod = 5;
+    const DvrSuiteDisk disk(options);
+    ASSERT_TRUE(disk.Result().ok);
+    const std::string image = disk.Image();
+    const std::string folder = disk.Dir() / "full";
+    std::filesystem::create_directory(folder);
+    const std::string wav = folder + "/sound.wav";
+    const std::string bmp = folder + "/view.bmp";
+    KWProgramRun capture, audio, render;
+    {
+        KWFileSizeLimit full(kFullDiskBytes);
+        ASSERT_TRUE(full.IsApplied());
+        capture = RunQvTool("capture " + image + " --dir " + folder + " --seconds 30");
+        audio = RunQvTool("audio " + image + " --wav " + wav);
+        render = RunQvTool("render " + image + " --frames 6 --size 608x450 --out " + bmp);
+    }
+    // The capture reports the error, and its file is closed like a stopped capture: the header
+    // counts exactly the whole records the file holds.
+    EXPECT_EQ(capture.status, 1) << capture.output;
+    EXPECT_NE(capture.output.find("Error occurred while capturing"), std::string::npos)
+        << capture.output;
+    const std::string mys = FirstListedFile(capture.output);
+    ASSERT_FALSE(mys.empty()) << capture.output;
+    const KWProgramRun listing = RunQvTool("mys " + mys);
+    EXPECT_EQ(listing.status, 0) << listing.output;
+    EXPECT_NE(
+        listing.output.find("\"file_size\":" + std::to_string(std::filesystem::file_size(mys))),
+        std::string::npos)
+        << listing.output;
+
+    // The sound: what the file holds, said in the seconds and counted by the header.
+    EXPECT_EQ(audio.status, 1) << audio.output;
+    const KWWavContents contents = KWReadWavFile(wav);
+    ASSERT_TRUE(contents.valid);
+    EXPECT_EQ(44 + 2 * contents.samples.size(), std::filesystem::file_size(wav));
+    EXPECT_LT(contents.samples.size(), disk.Result().sound.size());
+    char seconds[32];
+    std::snprintf(seconds, sizeof seconds, "\"seconds\":%.3f", contents.samples.size() / 8000.0);
+    EXPECT_NE(audio.output.find(seconds), std::string::npos) << audio.output;
+
+    // No picture rather than a cut one.
+    EXPECT_EQ(render.status, 1) << render.output;
+    EXPECT_FALSE(std::filesystem::exists(bmp));
+    std::set<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        left.insert(entry.path().string());
+    EXPECT_EQ(left, (std::set<std::string>{mys, wav}));
+}
+
+TEST_F(StreamCommandsTest, PathsWithQuotesAndBackslashesAreEscapedInTheJson) {
+    const std::string folder = s_disk->Dir() / "say \"cheese\" \\ here";
+    std::filesystem::create_directory(folder);
+    const std::string escaped = "say \\\"cheese\\\" \\\\ here";
+    const auto quoted = [](const std::string& path) { return "'" + path + "'"; };
+    const KWProgramRun audio =
+        RunQvTool("audio " + Image() + " --wav " + quoted(folder + "/sound.wav"));
+    EXPECT_EQ(audio.status, 0) << audio.output;
+    EXPECT_NE(audio.output.find(escaped + "/sound.wav\","), std::string::npos) << audio.output;
+    const KWProgramRun render = RunQvTool("render " + Image() + " --frames 1 --size 64x48 --out " +
+                                          quoted(folder + "/view.bmp"));
+    EXPECT_EQ(render.status, 0) << render.output;
+    EXPECT_NE(render.output.find(escaped + "/view.bmp\","), std::string::npos) << render.output;
+    const KWProgramRun capture =
+        RunQvTool("capture " + Image() + " --dir " + quoted(folder) + " --seconds 30");
+    EXPECT_EQ(capture.status, 0) << capture.output;
+    EXPECT_NE(capture.output.find(escaped + "\",\"files\":[\""), std::string::npos)
+        << capture.output;
 }

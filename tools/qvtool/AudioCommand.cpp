@@ -2,19 +2,28 @@
 // same wave manager and expansion the viewer uses.
 #include "CKWWaveManager.h"
 #include "CQX4KPacket.h"
+#include "KWFileKind.h"
 #include "KWWaveOutBackend.h"
 #include "QXAudioPlayback.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
+#include "QvToolJson.h"
 
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 
 namespace {
 const char* const kName = "audio";
 const char* const kUsage = "usage: qvtool audio IMAGE|--drive PATH --wav OUT.wav [--volume 0..100]";
 constexpr int kDefaultVolume = 50;
 constexpr std::uint32_t kStallTimeoutMs = 5000;
+
+// A WAV file that holds no sound is no output to leave behind.
+void RemoveIfEmpty(const std::string& wav, const KWWavFileReport& report) {
+    if (report.dataBytes == 0)
+        std::remove(wav.c_str());
+}
 
 int RunAudio(const std::vector<std::string>& arguments) {
     QvToolDrive::Stream stream;
@@ -40,11 +49,17 @@ int RunAudio(const std::vector<std::string>& arguments) {
     if (wav.empty())
         return QvToolCommand::UsageError(kName, std::string("--wav is required (") + kUsage + ")");
 
-    KWSetWaveOutBackendFactory(KWWavFileBackendFactory(wav));
+    if (const std::string problem = KWOutputFileProblem(wav); !problem.empty()) {
+        std::fprintf(stderr, "qvtool audio: %s\n", problem.c_str());
+        return QvToolCommand::kExitFailure;
+    }
+    const auto report = std::make_shared<KWWavFileReport>();
+    KWSetWaveOutBackendFactory(KWWavFileBackendFactory(wav, report));
     CKWWaveManager manager;
     manager.SetVolume(volume);
     if (!manager.Open(CKWWaveManager::kSampleRate, CKWWaveManager::kBitsPerSample)) {
         std::fprintf(stderr, "qvtool audio: cannot write %s\n", wav.c_str());
+        RemoveIfEmpty(wav, *report);
         return QvToolCommand::kExitFailure;
     }
     CQXStorageDevice& device = *stream.device;
@@ -58,9 +73,19 @@ int RunAudio(const std::vector<std::string>& arguments) {
         true, kStallTimeoutMs, &counts);
     manager.Close();
     stream.manager->CloseAllDevices();
-    std::printf("{\"wav\":\"%s\",\"packets\":%u,\"audio_packets\":%u,\"seconds\":%.3f}\n",
-                wav.c_str(), counts.packets, counts.audioFrames,
-                counts.audioFrames * double(CQX4KPacket::kAudioSize) / CKWWaveManager::kSampleRate);
+    // The seconds the file holds, which a failed write leaves short of the sound played.
+    const double seconds =
+        report->bytesPerSecond ? double(report->dataBytes) / report->bytesPerSecond : 0;
+    std::printf("{\"wav\":%s,\"packets\":%u,\"audio_packets\":%u,\"seconds\":%.3f}\n",
+                QvToolJson::String(wav).c_str(), counts.packets, counts.audioFrames, seconds);
+    if (report->failed) {
+        std::fprintf(stderr,
+                     "qvtool audio: writing %s failed after %.3f seconds of sound (is the disk "
+                     "full?); the file holds what was written before\n",
+                     wav.c_str(), seconds);
+        RemoveIfEmpty(wav, *report);
+        return QvToolCommand::kExitFailure;
+    }
     if (!played) {
         std::fprintf(stderr, "qvtool audio: the sound output stopped taking sound\n");
         return QvToolCommand::kExitFailure;

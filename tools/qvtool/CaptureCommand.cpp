@@ -106,6 +106,13 @@ int RunCapture(const std::vector<std::string>& arguments) {
         first = false;
     }
     std::printf("%s]}\n", json.c_str());
+    if (files.HasRecorderFailed()) {
+        std::fprintf(stderr,
+                     "qvtool capture: Error occurred while capturing: writing into %s failed (is "
+                     "the disk full?); the files listed hold the stream up to there\n",
+                     directory.c_str());
+        return QvToolCommand::kExitFailure;
+    }
     if (first) {
         std::fprintf(stderr,
                      "qvtool capture: no MYS file was written: the stretch held no key picture to "

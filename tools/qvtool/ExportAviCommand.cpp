@@ -7,6 +7,7 @@
 #include "CQXOffscreenView.h"
 #include "KWAviCodecs.h"
 #include "KWAviWriter.h"
+#include "KWFileKind.h"
 #include "KWReplaceFile.h"
 #include "KWTick.h"
 #include "QXPlayMode.h"
@@ -196,6 +197,8 @@ int RunExportAvi(const std::vector<std::string>& arguments) {
                              " lies beyond the stream's last packet " +
                              std::to_string(stream.device->GetStreamLength()));
 
+    if (const std::string problem = KWOutputFileProblem(options.out); !problem.empty())
+        return Fail(log, problem);
     const std::string temporary = KWTemporaryNameBeside(options.out);
     KWAviWriterState* avi = CreateAvi(temporary, kFramePeriodMs, nullptr);
     if (avi == nullptr)

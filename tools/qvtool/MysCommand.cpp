@@ -4,12 +4,13 @@
 #include "CQXFrameLister.h"
 #include "CQXMysPlayer.h"
 #include "CQXMysRecordWalker.h"
+#include "KWFileKind.h"
 #include "KWTick.h"
 #include "QXMysFileHeader.h"
 #include "QvToolCommand.h"
+#include "QvToolJson.h"
 
 #include <cstdio>
-#include <fcntl.h>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -31,31 +32,35 @@ std::string Time(const QXTimestamp& t) {
 std::string HeaderJson(const QXMysFileHeader& h, std::uint64_t realSize) {
     char json[512];
     std::snprintf(json, sizeof json,
-                  "{\"magic_ok\":%s,\"file_size\":%u,\"real_size\":%llu,\"first\":\"%s\","
-                  "\"last\":\"%s\",\"channels\":%u,\"pal\":%s,\"record_count\":%u}",
+                  "{\"magic_ok\":%s,\"file_size\":%u,\"real_size\":%llu,\"first\":%s,"
+                  "\"last\":%s,\"channels\":%u,\"pal\":%s,\"record_count\":%u}",
                   h.magic == QXMysFileHeader::kMagic ? "true" : "false", h.fileSize,
-                  static_cast<unsigned long long>(realSize), Time(h.firstTimestamp).c_str(),
-                  Time(h.lastTimestamp).c_str(), h.channels & ~QXMysFileHeader::kPalBit & 0xFF,
-                  h.GetStandard() ? "true" : "false", h.recordCount);
+                  static_cast<unsigned long long>(realSize),
+                  QvToolJson::String(Time(h.firstTimestamp)).c_str(),
+                  QvToolJson::String(Time(h.lastTimestamp)).c_str(),
+                  h.channels & ~QXMysFileHeader::kPalBit & 0xFF, h.GetStandard() ? "true" : "false",
+                  h.recordCount);
     return json;
 }
 
 std::string RecordJson(long n, std::uint64_t offset, const QXMysRecordHeader& r, bool linked) {
     char json[512];
     std::snprintf(json, sizeof json,
-                  "{\"n\":%ld,\"offset\":%llu,\"type\":\"%s\",\"key\":%u,\"sequence\":%u,"
+                  "{\"n\":%ld,\"offset\":%llu,\"type\":%s,\"key\":%u,\"sequence\":%u,"
                   "\"time_difference\":%u,\"previous_length\":%u,\"length\":%u,"
-                  "\"timestamp\":\"%s\",\"channels\":%u,\"back_link\":%s}",
-                  n, static_cast<unsigned long long>(offset), r.IsVideo() ? "video" : "audio",
-                  r.keyFlag, r.sequence, r.timeDifference, r.previousLength, r.length,
-                  Time(r.timestamp).c_str(), r.channels, linked ? "true" : "false");
+                  "\"timestamp\":%s,\"channels\":%u,\"back_link\":%s}",
+                  n, static_cast<unsigned long long>(offset),
+                  QvToolJson::String(r.IsVideo() ? "video" : "audio").c_str(), r.keyFlag,
+                  r.sequence, r.timeDifference, r.previousLength, r.length,
+                  QvToolJson::String(Time(r.timestamp)).c_str(), r.channels,
+                  linked ? "true" : "false");
     return json;
 }
 
 // Prints the header and the records; 0 when every record is linked to the one before it and
 // the walk reached the end of the file.
 int List(const std::string& path) {
-    const int file = open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    const int file = KWOpenInputFile(path);
     struct stat info {};
     std::uint8_t bytes[QXMysFileHeader::kSize];
     if (file < 0 || fstat(file, &info) != 0 ||
@@ -86,8 +91,9 @@ int List(const std::string& path) {
     close(file);
     const bool clean = walker.GetStop() == CQXMysRecordWalker::kAtEnd;
     std::printf("{\"records\":%ld,\"video\":%ld,\"audio\":%ld,\"broken_links\":%ld,"
-                "\"end\":\"%s\",\"end_offset\":%llu}\n",
-                records, video, records - video, broken, kStopNames[walker.GetStop()],
+                "\"end\":%s,\"end_offset\":%llu}\n",
+                records, video, records - video, broken,
+                QvToolJson::String(kStopNames[walker.GetStop()]).c_str(),
                 static_cast<unsigned long long>(walker.GetEnd()));
     return broken == 0 && clean ? QvToolCommand::kExitOk : QvToolCommand::kExitFailure;
 }

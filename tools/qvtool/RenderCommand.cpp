@@ -2,6 +2,7 @@
 // a view of a given size and writes the composed view as a 24-bit BMP file.
 #include "CQXFrameReader.h"
 #include "CQXOffscreenView.h"
+#include "KWFileKind.h"
 #include "QvToolCaptionText.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
@@ -43,6 +44,10 @@ int RunRender(const std::vector<std::string>& arguments) {
     }
     if (frames == 0 || width == 0 || out.empty())
         return QvToolCommand::UsageError(kName, kUsage);
+    if (const std::string problem = KWOutputFileProblem(out); !problem.empty()) {
+        std::fprintf(stderr, "qvtool render: %s\n", problem.c_str());
+        return QvToolCommand::kExitFailure;
+    }
 
     const QvToolCaptionText captionText;
 
@@ -67,7 +72,9 @@ int RunRender(const std::vector<std::string>& arguments) {
         }
     }
     if (!view.WriteBmp(out)) {
-        std::fprintf(stderr, "qvtool render: cannot write %s\n", out.c_str());
+        std::fprintf(stderr,
+                     "qvtool render: cannot write %s (is the disk full or the folder read-only?)\n",
+                     out.c_str());
         return QvToolCommand::kExitFailure;
     }
     std::printf("{\"out\":%s,\"frames\":%ld,\"width\":%ld,\"height\":%ld}\n",

@@ -2,6 +2,7 @@
 
 #include "KWMessageBox.h"
 
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 
@@ -42,6 +43,9 @@ int PrintUsage(std::FILE* out) {
 } // namespace
 
 int main(int argc, char** argv) {
+    // A file size limit is a full disk to the commands: the write fails and they say so, rather
+    // than being killed with a partial output left behind.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc < 2)
         return PrintUsage(stderr);
     const std::string name = argv[1];
