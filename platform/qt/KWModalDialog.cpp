@@ -10,7 +10,16 @@ KWModalHandler& Handler() {
 } // namespace
 
 int KWRunModal(QDialog& dialog) {
-    return Handler() ? Handler()(dialog) : dialog.exec();
+    if (Handler())
+        return Handler()(dialog);
+    const int result = dialog.exec();
+    // A dialog still shown was not answered: its loop was ended from outside (the program is
+    // ending), which counts as cancelled whatever result the dialog held before.
+    if (dialog.isVisible()) {
+        dialog.hide();
+        return QDialog::Rejected;
+    }
+    return result;
 }
 
 KWModalHandler KWSetModalHandler(KWModalHandler handler) {

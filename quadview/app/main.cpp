@@ -19,14 +19,16 @@ int main(int argc, char** argv) {
     options.process(app);
 
     KWInstallQtPlatform();
+    KWSignalWatcher signalWatcher;
     CViewerDlg dialog(KWSystemDriveList(), options.isSet(audio) ? CViewerDlg::StartSound::On
                                                                 : CViewerDlg::StartSound::Off);
     // An interrupt or termination request closes the window as a confirmed Close does, also
-    // while a message box or dialog waits for an answer: every event loop ends.
-    KWSignalWatcher closeOnSignal([&dialog] {
-        dialog.CloseConfirmed();
-        QCoreApplication::exit(0);
-    });
-    dialog.exec();
+    // while a message box or dialog waits for an answer.
+    signalWatcher.Run(
+        [&dialog] {
+            dialog.exec();
+            return 0;
+        },
+        [&dialog] { dialog.CloseConfirmed(); });
     return 0;
 }
