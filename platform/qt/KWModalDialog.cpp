@@ -1,6 +1,7 @@
 #include "KWModalDialog.h"
 
 #include <QDialog>
+#include <QPointer>
 
 namespace {
 KWModalHandler& Handler() {
@@ -12,10 +13,11 @@ KWModalHandler& Handler() {
 int KWRunModal(QDialog& dialog) {
     if (Handler())
         return Handler()(dialog);
+    const QPointer<QDialog> alive(&dialog);
     const int result = dialog.exec();
     // A dialog still shown was not answered: its loop was ended from outside (the program is
     // ending), which counts as cancelled whatever result the dialog held before.
-    if (dialog.isVisible()) {
+    if (alive && dialog.isVisible()) {
         dialog.hide();
         return QDialog::Rejected;
     }
