@@ -38,9 +38,10 @@ sanitize:
 TSAN_PROGRAMS = test_core test_platform test_stream test_storage test_display test_audio \
 	test_camscout test_reelback test_tools
 TSAN_SUITES = core.CKWThread. platform.KWTimerService. platform.KWMessageTarget. \
-	platform.KWEvent. storage.CQXStorageDeviceManager display.CQXScreenManager4 display.CQXOffscreenView \
-	stream.CQXMysRecorder stream.CQXMysPlayer audio.CKWWaveManager audio.CKWWaveBuffer \
-	camscout.CCamReceiver reelback.CKWPlaybackEngine tools.StreamCommandsTest.Render
+	platform.KWEvent. storage.CQXStorageDeviceManager display.CQXScreenManager4 \
+	display.CQXOffscreenView stream.CQXMysRecorder stream.CQXMysPlayer audio.CKWWaveManager \
+	audio.CKWWaveBuffer camscout.CCamReceiver reelback.CKWPlaybackEngine \
+	tools.StreamCommandsTest.Render
 empty :=
 space := $(empty) $(empty)
 TSAN_TESTS = ^($(subst .,\.,$(subst $(space),|,$(strip $(TSAN_SUITES)))))
