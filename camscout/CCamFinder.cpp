@@ -123,19 +123,30 @@ void CCamFinder::SendCommand(const std::string& command, const CameraRecord& tar
                              const char* action, std::uint32_t reply, const std::string& newMac) {
     SendBroadcast(command);
     m_pending.push_back(PendingCommand{target, action, reply, newMac});
+    if (reply == CamMessages::WM_CAM_NAME_UPDATED)
+        m_searchAfterNameChange = true;
     m_view.StartTimer(kAnswerTimerId, kAnswerWaitMs);
 }
 
-void CCamFinder::Acknowledge(std::uint32_t message, const CameraRecord& record) {
+bool CCamFinder::Acknowledge(std::uint32_t message, const CameraRecord& record) {
     const auto answered =
         std::find_if(m_pending.begin(), m_pending.end(), [&](const PendingCommand& pending) {
             return pending.reply == message &&
                    (SameMac(pending.target.mac, record.mac) || SameMac(pending.newMac, record.mac));
         });
-    if (answered != m_pending.end())
+    const bool acknowledged = answered != m_pending.end();
+    if (acknowledged)
         m_pending.erase(answered);
     if (m_pending.empty())
         m_view.KillTimer(kAnswerTimerId);
+    return acknowledged;
+}
+
+void CCamFinder::SearchAfterNameChange(bool acknowledged) {
+    if (!acknowledged || !m_searchAfterNameChange)
+        return;
+    m_searchAfterNameChange = false;
+    StartSearch();
 }
 
 void CCamFinder::LogUnanswered() {
@@ -237,9 +248,12 @@ void CCamFinder::SendBatch(const std::vector<CameraRecord>& oldList,
 
 KWResult CCamFinder::OnMessage(std::uint32_t message, KWWParam wParam, KWLParam) {
     using namespace CamMessages;
+    // A close posted before an earlier one was handled (the window already closing) is spent.
     if (message == WM_CLOSE) {
-        m_view.Quit(kCloseExitCode);
-        Close();
+        if (!m_closed) {
+            m_view.Quit(kCloseExitCode);
+            Close();
+        }
         return 0;
     }
     if (message == WM_CAM_BIND_FAILED) {
@@ -257,8 +271,7 @@ KWResult CCamFinder::OnMessage(std::uint32_t message, KWWParam wParam, KWLParam)
 
 void CCamFinder::OnReply(std::uint32_t message, const CameraRecord& record) {
     using namespace CamMessages;
-    if (message != WM_CAM_FOUND)
-        Acknowledge(message, record);
+    const bool acknowledged = message != WM_CAM_FOUND && Acknowledge(message, record);
     switch (message) {
     case WM_CAM_FOUND:
         OnCameraFound(record);
@@ -271,7 +284,7 @@ void CCamFinder::OnReply(std::uint32_t message, const CameraRecord& record) {
         break;
     case WM_CAM_NAME_UPDATED:
         OnAcknowledged(kUpdatedName, record);
-        StartSearch();
+        SearchAfterNameChange(acknowledged);
         break;
     case WM_CAM_PORT_UPDATED:
         OnAcknowledged(kUpdatedPort, record);

@@ -87,8 +87,12 @@ private:
     void OnReply(std::uint32_t message, const CameraRecord& record);
     void SendCommand(const std::string& command, const CameraRecord& target, const char* action,
                      std::uint32_t reply, const std::string& newMac = std::string());
-    // Drops the command the reply acknowledges.
-    void Acknowledge(std::uint32_t message, const CameraRecord& record);
+    // Drops the command the reply acknowledges; false when it answers no pending command.
+    bool Acknowledge(std::uint32_t message, const CameraRecord& record);
+    // A new search after a name change shows the new name; only an acknowledgement of our own
+    // command starts it, once per name command the user sent, so that a camera answering every
+    // query with a name acknowledgement cannot keep the finder searching.
+    void SearchAfterNameChange(bool acknowledged);
     void LogUnanswered();
     void EndSearch();
     void OnCameraFound(const CameraRecord& record);
@@ -111,5 +115,6 @@ private:
     Credentials m_credentials;
     std::vector<PendingCommand> m_pending;
     bool m_searching = false;
+    bool m_searchAfterNameChange = false;
     bool m_closed = false;
 };

@@ -1,5 +1,7 @@
 #include "CCamModal.h"
 
+#include "KWModalDialog.h"
+
 #include <utility>
 
 namespace {
@@ -11,7 +13,7 @@ CCamModal::Runner& CurrentRunner() {
 
 int CCamModal::Run(QDialog& dialog) {
     const Runner& runner = CurrentRunner();
-    return runner ? runner(dialog) : dialog.exec();
+    return runner ? runner(dialog) : KWRunModal(dialog);
 }
 
 CCamModal::Runner CCamModal::SetRunner(Runner runner) {

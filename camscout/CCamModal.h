@@ -10,6 +10,6 @@ public:
 
     // Returns QDialog::Accepted or QDialog::Rejected.
     static int Run(QDialog& dialog);
-    // Replaces the runner (empty: the real exec()); returns the previous one.
+    // Replaces the runner (empty: KWRunModal); returns the previous one.
     static Runner SetRunner(Runner runner);
 };

@@ -13,7 +13,11 @@
 // and no thread runs.
 class CCamReceiver {
 public:
+    // The pause after the datagrams of one wake-up were handled.
     static constexpr std::uint32_t kPauseAfterDatagramMs = 1;
+    // Room for thousands of replies, so that a burst from a large network waits in the socket
+    // while the thread catches up instead of being dropped.
+    static constexpr int kReceiveBufferBytes = 4 * 1024 * 1024;
     // The thread looks at its stop flag at least this often, so a stop never waits long.
     static constexpr int kStopCheckMs = 100;
 
@@ -33,6 +37,8 @@ public:
 
 private:
     void ReceiveLoop(KWWindowHandle window);
+    // Posts the reply in the buffer (NUL-terminated at `length`) when it is one.
+    static void PostReply(KWWindowHandle window, char* buffer, std::size_t length);
 
     CKWUdpSocket m_socket;
     std::atomic<bool> m_stop{false};

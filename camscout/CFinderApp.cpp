@@ -2,6 +2,7 @@
 
 #include "CFinderDlg.h"
 #include "KWQtPlatform.h"
+#include "KWSignalWatcher.h"
 
 namespace {
 constexpr const char* kApplicationName = "Camscout";
@@ -13,7 +14,8 @@ CFinderApp::CFinderApp(int& argc, char** argv) : QApplication(argc, argv) {
 }
 
 int CFinderApp::Run(const CamEndpoints& endpoints) {
+    KWSignalWatcher signalWatcher;
     CFinderDlg window(endpoints);
     window.show();
-    return exec();
+    return signalWatcher.Run([] { return exec(); }, [&window] { window.close(); });
 }

@@ -49,6 +49,22 @@ bool CKWUdpSocket::Bind(const std::string& address, std::uint16_t port) {
     return bind(m_fd, reinterpret_cast<const sockaddr*>(&local), sizeof(local)) == 0;
 }
 
+bool CKWUdpSocket::SetReceiveBufferSize(int bytes) {
+    if (m_fd < 0)
+        return false;
+    // SO_RCVBUFFORCE passes the system's maximum but needs CAP_NET_ADMIN; SO_RCVBUF is capped.
+    return setsockopt(m_fd, SOL_SOCKET, SO_RCVBUFFORCE, &bytes, sizeof(bytes)) == 0 ||
+           setsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, sizeof(bytes)) == 0;
+}
+
+int CKWUdpSocket::ReceiveBufferSize() const {
+    int bytes = 0;
+    socklen_t length = sizeof(bytes);
+    if (m_fd < 0 || getsockopt(m_fd, SOL_SOCKET, SO_RCVBUF, &bytes, &length) != 0)
+        return 0;
+    return bytes;
+}
+
 std::uint16_t CKWUdpSocket::LocalPort() const {
     sockaddr_in local{};
     socklen_t length = sizeof(local);

@@ -19,6 +19,11 @@ public:
     bool Open();
     bool IsOpen() const { return m_fd >= 0; }
     bool Bind(const std::string& address, std::uint16_t port);
+    // Asks for a receive buffer of the given size, beyond the system's usual limit where the
+    // process may; false when the system refused both.
+    bool SetReceiveBufferSize(int bytes);
+    // The receive buffer the system granted, 0 when unknown.
+    int ReceiveBufferSize() const;
     // The local port the socket is bound to, 0 when unknown.
     std::uint16_t LocalPort() const;
 

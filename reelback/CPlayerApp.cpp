@@ -1,5 +1,7 @@
 #include "CPlayerApp.h"
 
+#include "KWSignalWatcher.h"
+
 #include <QApplication>
 #include <QDir>
 #include <QLocalServer>
@@ -93,6 +95,8 @@ bool CPlayerApp::InitInstance(const QStringList& arguments) {
 }
 
 int CPlayerApp::Run(const QStringList& arguments) {
+    // Set up first: a signal may come while the start-up reports a file it cannot open.
+    KWSignalWatcher signalWatcher;
     if (!InitInstance(arguments)) {
         return 0;
     }
@@ -100,5 +104,5 @@ int CPlayerApp::Run(const QStringList& arguments) {
     // last window disappears.
     QApplication::setQuitOnLastWindowClosed(false);
     connect(m_dialog.get(), &QDialog::finished, qApp, &QCoreApplication::quit);
-    return QApplication::exec();
+    return signalWatcher.Run([] { return QApplication::exec(); }, [this] { m_dialog->OnExit(); });
 }

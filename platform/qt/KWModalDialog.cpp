@@ -1,6 +1,7 @@
 #include "KWModalDialog.h"
 
 #include <QDialog>
+#include <QPointer>
 
 namespace {
 KWModalHandler& Handler() {
@@ -10,7 +11,17 @@ KWModalHandler& Handler() {
 } // namespace
 
 int KWRunModal(QDialog& dialog) {
-    return Handler() ? Handler()(dialog) : dialog.exec();
+    if (Handler())
+        return Handler()(dialog);
+    const QPointer<QDialog> alive(&dialog);
+    const int result = dialog.exec();
+    // A dialog still shown was not answered: its loop was ended from outside (the program is
+    // ending), which counts as cancelled whatever result the dialog held before.
+    if (alive && dialog.isVisible()) {
+        dialog.hide();
+        return QDialog::Rejected;
+    }
+    return result;
 }
 
 KWModalHandler KWSetModalHandler(KWModalHandler handler) {

@@ -25,6 +25,17 @@ QMessageBox::Icon IconFor(unsigned flags) {
     }
 }
 
+int CancelAnswer(unsigned flags) {
+    switch (flags & KWMessageBoxFlags::kButtonMask) {
+    case KWMessageBoxFlags::kYesNo:
+        return KWMessageBoxAnswer::kNo;
+    case KWMessageBoxFlags::kOkCancel:
+        return KWMessageBoxAnswer::kCancel;
+    default:
+        return KWMessageBoxAnswer::kOk;
+    }
+}
+
 int ShowOnGuiThread(const KWMessageBoxRequest& request) {
     QMessageBox box(IconFor(request.flags),
                     request.caption.empty() ? QApplication::applicationName()
@@ -41,7 +52,12 @@ int ShowOnGuiThread(const KWMessageBoxRequest& request) {
         box.setStandardButtons(QMessageBox::Ok);
         break;
     }
-    switch (box.exec()) {
+    const int answer = box.exec();
+    // No button pressed: the program is ending and ended the box's loop. That is the cautious
+    // answer, the one Escape gives, never a Yes nobody chose.
+    if (box.clickedButton() == nullptr)
+        return CancelAnswer(request.flags);
+    switch (answer) {
     case QMessageBox::Yes:
         return KWMessageBoxAnswer::kYes;
     case QMessageBox::No:

@@ -19,23 +19,19 @@ int main(int argc, char** argv) {
     options.process(app);
 
     KWInstallQtPlatform();
-    // An interrupt or termination request closes the window as a confirmed Close does, also
-    // while a message box or dialog waits for an answer: every event loop ends. During the
-    // start (the window does not exist yet) it ends the start.
-    CViewerDlg* window = nullptr;
-    bool ended = false;
-    KWSignalWatcher closeOnSignal([&window, &ended] {
-        ended = true;
-        if (window)
-            window->CloseConfirmed();
-        QCoreApplication::exit(0);
-    });
+    // Installed before the window: an interrupt or termination request during the start ends
+    // it too. Later it closes the window as a confirmed Close does, also while a message box or
+    // dialog waits for an answer.
+    KWSignalWatcher signalWatcher;
     CViewerDlg dialog(KWSystemDriveList(), options.isSet(audio) ? CViewerDlg::StartSound::On
                                                                 : CViewerDlg::StartSound::Off);
-    window = &dialog;
     // A refused start has told the user why; it is not an error of the program.
-    if (ended || dialog.IsRefused())
+    if (dialog.IsRefused())
         return 0;
-    dialog.exec();
-    return 0;
+    return signalWatcher.Run(
+        [&dialog] {
+            dialog.exec();
+            return 0;
+        },
+        [&dialog] { dialog.CloseConfirmed(); });
 }

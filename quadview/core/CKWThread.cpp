@@ -68,10 +68,11 @@ void CKWThread::ResetLocked() {
 }
 
 int CKWThread::Start(std::uint32_t waitTimeoutMs) {
-    m_waitTimeoutMs = waitTimeoutMs;
     std::lock_guard lock(m_lock);
     if (IsRunningLocked())
         return 0;
+    // Only while no worker runs: the worker reads it without the lock.
+    m_waitTimeoutMs = waitTimeoutMs;
     ResetLocked();
     auto handle = std::make_shared<Handle>();
     try {

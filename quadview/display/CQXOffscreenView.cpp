@@ -24,8 +24,12 @@ int CQXOffscreenView::Show(CQXVideoFrame& frame) {
     m_manager.SubmitFrame(&frame);
     const std::uint32_t start = KWGetTickCount();
     while (frame.IsComplete()) {
-        if (KWGetTickCount() - start > static_cast<std::uint32_t>(kFrameTimeoutMs))
+        if (KWGetTickCount() - start > static_cast<std::uint32_t>(kFrameTimeoutMs)) {
+            // The frame belongs to the caller, who may free it on this failure: the screen
+            // manager stops and lets go of it first, so that no thread draws from freed memory.
+            m_manager.Destroy();
             return 0;
+        }
         KWSleep(1);
     }
     return 1;

@@ -23,7 +23,8 @@ public:
     // Creates the screen manager on the view; 0 when it could not (the failure is reported).
     [[nodiscard]] int Open();
     // Hands a complete frame to the screen manager and waits until it has been drawn and
-    // released. 0 when the frame did not come back in time.
+    // released. 0 when the frame did not come back in time; the screen manager is then stopped,
+    // holds the frame no longer, and draws no more.
     [[nodiscard]] int Show(CQXVideoFrame& frame);
     // Writes the view as a bottom-up 24-bit BMP file. 0 when the file cannot be written.
     int WriteBmp(const std::string& path) const;

@@ -18,6 +18,11 @@
 using namespace ViewerTest;
 
 namespace {
+// A program asked to end by a signal is gone within this time.
+constexpr int kPromptExitMs = 5000;
+// Time for a message box to come up after what the program prints before it.
+constexpr int kNoticeShowsMs = 500;
+
 class CViewerDlgTest : public WindowFixture {
 protected:
     std::string ReadRecent() {
@@ -305,6 +310,22 @@ TEST_F(CViewerDlgTest, InterruptAndTerminationCloseTheProgram) {
         EXPECT_TRUE(KWReadWavFile(sound).valid);
         EXPECT_FALSE(ReadRecent().empty());
     }
+}
+
+// Without a DVR disk the program tells so in a message box and waits for it; a termination
+// request ends it all the same, at once and with exit code 0.
+TEST_F(CViewerDlgTest, TerminationEndsTheProgramWhileItsNoDeviceNoticeWaits) {
+    KWTestImage blank(m_dir / "blank.img", KWTestImage::CylinderBytes(1));
+    KWProgram program("cd '" + m_dir.Path().string() +
+                      "' && exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" + blank.Path() +
+                      "' " + KWBuiltProgram("quadview") + " 2>&1");
+    ASSERT_TRUE(program.IsStarted());
+    // The terminal hears why there is no disk right before the notice is shown.
+    ASSERT_TRUE(program.WaitForOutput("holds no recorded stream", kGenerousMs)) << program.Output();
+    RunEventsFor(kNoticeShowsMs);
+    ASSERT_EQ(::kill(program.Id(), SIGTERM), 0);
+    ASSERT_TRUE(program.WaitForExit(kPromptExitMs)) << "still running";
+    EXPECT_EQ(program.Status(), 0) << program.Output();
 }
 
 TEST_F(CViewerDlgTest, TheProgramRefusesAnUnknownOption) {

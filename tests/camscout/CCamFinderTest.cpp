@@ -6,11 +6,17 @@
 #include "KWMessageBoxRecorder.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <gtest/gtest.h>
 #include <map>
 #include <memory>
 
 namespace {
+// Long enough for a reply loop on loopback to send hundreds of queries.
+constexpr std::uint32_t kStormWatchMs = 500;
+// A lost reply never arrives, so the wait for a whole burst ends only with this time-out.
+constexpr std::uint32_t kBurstWaitMs = 20000;
+
 CameraRecord Camera(const char* mac, const char* address, const char* name = "cam") {
     CameraRecord record;
     CameraRecord::SetText(record.mac, mac);
@@ -139,6 +145,22 @@ TEST_F(CCamFinderTest, UnansweredBatchCommandsAreLoggedForTheirCamera) {
               1);
 }
 
+// A thousand cameras answering one query at the same moment are all listed.
+TEST_F(CCamFinderTest, ABurstOfAThousandRepliesIsListedWhole) {
+    constexpr int kCameras = 1000;
+    std::vector<std::string> replies;
+    for (int i = 0; i < kCameras; ++i) {
+        char mac[18];
+        std::snprintf(mac, sizeof mac, "00-11-22-33-%02X-%02X", i / 256, i % 256);
+        replies.push_back(Reply('0', mac, "10.0.0.1:" + std::to_string(1000 + i)));
+    }
+    camera.AnswerQueriesWith(replies);
+    finder.StartSearch();
+    EXPECT_TRUE(PumpUntil([&] { return finder.Cameras().size() == kCameras; }, kBurstWaitMs))
+        << finder.Cameras().size() << " listed";
+    EXPECT_EQ(view.totals.back(), "Total: 1000");
+}
+
 TEST_F(CCamFinderTest, NewSearchEmptiesTheList) {
     Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.1:80"));
     ASSERT_EQ(finder.Cameras().size(), 1u);
@@ -186,13 +208,36 @@ TEST_F(CCamFinderTest, AcknowledgementsAreLoggedAsTheyStand) {
 
 TEST_F(CCamFinderTest, NameAcknowledgementStartsANewSearch) {
     Deliver(CamMessages::WM_CAM_FOUND, Camera("A", "10.0.0.1:80"));
+    finder.SendUpdateName(Camera("A", "10.0.0.1:80"), "yard", "admin", "");
     CameraRecord ack = Camera("A", "10.0.0.1:80");
     CameraRecord::SetText(ack.status, "OK");
     Deliver(CamMessages::WM_CAM_NAME_UPDATED, ack);
     EXPECT_EQ(view.log.back(), "IPCAM IP[10.0.0.1:80], MAC[A] update name OK");
     EXPECT_TRUE(finder.Cameras().empty());
+    ASSERT_TRUE(camera.WaitForCommands(2));
+    EXPECT_EQ(camera.Commands()[1], "KESTRAQUERY,0");
+}
+
+// A camera that answers every query with a name acknowledgement, over the real sockets: a
+// reply no command of ours waits for starts no search, the acknowledgement of the user's name
+// change starts one, and the answers to that search's query start no further one.
+TEST_F(CCamFinderTest, NameAcknowledgementsStartOneSearchPerNameChange) {
+    const std::string ack = Reply('3', "00-11-22-33-44-55", "127.0.0.1:80", "yard", "OK");
+    camera.AnswerQueriesWith({ack});
+    camera.Send(ack);
+    ASSERT_TRUE(PumpUntil([&] { return view.log.size() == 1; }));
+    EXPECT_TRUE(camera.Commands().empty());
+
+    finder.SendUpdateName(Camera("00-11-22-33-44-55", "127.0.0.1:80"), "yard", "admin", "");
     ASSERT_TRUE(camera.WaitForCommands(1));
-    EXPECT_EQ(camera.Commands()[0], "KESTRAQUERY,0");
+    camera.Send(ack);
+    // The acknowledgement, then the answer to the search's query.
+    ASSERT_TRUE(PumpUntil([&] { return view.log.size() == 3; }));
+    PumpUntil([] { return false; }, kStormWatchMs);
+    EXPECT_EQ(
+        camera.Commands(),
+        (std::vector<std::string>{"KESTRAQUERY,3,00-11-22-33-44-55,yard,admin,", "KESTRAQUERY,0"}));
+    EXPECT_EQ(view.log.size(), 3u);
 }
 
 TEST_F(CCamFinderTest, SingleCameraCommandsNameTheTargetByItsMac) {

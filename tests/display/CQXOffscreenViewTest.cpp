@@ -7,6 +7,7 @@
 #include <QImage>
 
 #include <filesystem>
+#include <memory>
 
 TEST(CQXOffscreenView, WritesTheComposedViewAsA24BitBmp) {
     CQXOffscreenView view(301, 202); // odd width: rows are padded to 4 bytes
@@ -36,4 +37,23 @@ TEST(CQXOffscreenView, WritesTheComposedViewAsA24BitBmp) {
     }
     EXPECT_TRUE(Near(FramePixel(view.GetWindow(), 225, 150), RgbOf(190, 160, 150)));
     EXPECT_EQ(view.WriteBmp((directory / "missing") + "/view.bmp"), 0);
+}
+
+// A screen manager that does not take the frame in time (here: paused) lets go of it when Show
+// gives up, so the caller may free the frame at once.
+TEST(CQXOffscreenView, AFrameNotDrawnInTimeIsReleasedBeforeShowReturns) {
+    CQXOffscreenView view(320, 240);
+    ASSERT_EQ(view.Open(), 1);
+    CQXScreenManager4& manager = view.GetScreenManager();
+    ASSERT_EQ(manager.PostCommand(CKWThread::kCommandPause), 1);
+    ASSERT_TRUE(manager.WaitForState(CKWThread::kStatePaused, CQXOffscreenView::kFrameTimeoutMs));
+    CQXVideoEncoder encoder;
+    auto frame = std::make_unique<CQXVideoFrame>();
+    ASSERT_TRUE(EncodeFrame(*frame, encoder, MakeFlat(320, 112, 90, 120, 150).View(), 0, 0x0F,
+                            QXTimestamp{5, 3, 7, 14, 9, 2}));
+    EXPECT_EQ(view.Show(*frame), 0);
+    EXPECT_FALSE(frame->IsComplete());
+    EXPECT_EQ(manager.GetQueuedFrameCount(), 0u);
+    EXPECT_FALSE(manager.IsRunning());
+    frame.reset();
 }

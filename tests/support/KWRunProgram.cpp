@@ -1,10 +1,13 @@
 #include "KWRunProgram.h"
 
+#include "KWPollUntil.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <fcntl.h>
+#include <fstream>
 #include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
@@ -61,6 +64,33 @@ bool KWProgram::WaitForExit(int timeoutMs) {
         }
     }
     return true;
+}
+
+bool KWProgram::WaitForOutput(const std::string& text, int timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    constexpr int kSliceMs = 10;
+    while (m_output.find(text) == std::string::npos) {
+        if (m_outputFd < 0 || std::chrono::steady_clock::now() > deadline)
+            return false;
+        ReadOutput(kSliceMs);
+    }
+    return true;
+}
+
+// The "SigCgt" line of /proc/PID/status is the mask of the signals the process catches.
+bool KWProgram::WaitUntilCatching(int signal, int timeoutMs) const {
+    const std::string statusPath = "/proc/" + std::to_string(m_pid) + "/status";
+    const std::uint64_t bit = std::uint64_t{1} << (signal - 1);
+    return KWPollUntil(
+        [&] {
+            std::ifstream status(statusPath);
+            std::string line;
+            while (std::getline(status, line))
+                if (line.rfind("SigCgt:", 0) == 0)
+                    return (std::stoull(line.substr(7), nullptr, 16) & bit) != 0;
+            return false;
+        },
+        std::chrono::milliseconds(timeoutMs));
 }
 
 void KWProgram::ReadOutput(int waitMs) {

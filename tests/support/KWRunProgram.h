@@ -21,6 +21,11 @@ public:
     pid_t Id() const { return m_pid; }
     // Waits until the program has ended and closed its output; false after the time-out.
     bool WaitForExit(int timeoutMs);
+    // Waits until the output so far holds the text; false after the time-out or the program's end.
+    bool WaitForOutput(const std::string& text, int timeoutMs);
+    // Waits until the program has a handler of its own for the signal (it has set itself up to
+    // answer it); false after the time-out.
+    bool WaitUntilCatching(int signal, int timeoutMs) const;
     // The exit status, -1 while running or when the program did not exit normally.
     int Status() const { return m_status; }
     const std::string& Output() const { return m_output; }

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <memory>
+#include <random>
 #include <set>
 #include <sstream>
 #include <sys/stat.h>
@@ -125,6 +126,33 @@ TEST_F(StreamCommandsTest, RenderDrawsTheChannelsIntoABitmap) {
     const QColor left = image.pixelColor(100, 300), right = image.pixelColor(500, 300);
     EXPECT_GT(left.blue(), left.red());
     EXPECT_GT(right.red(), right.blue());
+}
+
+// The recorder's event table in the last sectors holds random bytes: the drive is still found
+// and drawn. The device workers, the timer service and the screen manager's thread all run.
+TEST_F(StreamCommandsTest, RenderDrawsADiskWhoseEventAreaIsRandomBytes) {
+    constexpr std::uintmax_t kEventAreaBytes = 16 * 512;
+    for (const unsigned seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        const std::string image = s_disk->Dir() / "random-events.img";
+        std::filesystem::copy_file(Image(), image,
+                                   std::filesystem::copy_options::overwrite_existing);
+        std::mt19937 random(seed);
+        std::string noise(kEventAreaBytes, '\0');
+        for (char& byte : noise)
+            byte = static_cast<char>(random());
+        {
+            std::fstream file(image, std::ios::in | std::ios::out | std::ios::binary);
+            file.seekp(
+                static_cast<std::streamoff>(std::filesystem::file_size(image) - kEventAreaBytes));
+            ASSERT_TRUE(file.write(noise.data(), static_cast<std::streamsize>(noise.size())));
+        }
+        const std::string bmp = s_disk->Dir() / "random-events.bmp";
+        const KWProgramRun run =
+            RunQvTool("render " + image + " --frames 6 --size 320x240 --out " + bmp);
+        ASSERT_EQ(run.status, 0) << run.output;
+        EXPECT_EQ(QImage(QString::fromStdString(bmp)).size(), QSize(320, 240));
+    }
 }
 
 TEST_F(StreamCommandsTest, CaptureCopiesTheStreamIntoAMysFileThatPlaysBack) {
