@@ -92,7 +92,8 @@ bool KWAviOutput::WritePacket(AVStream& stream, AVPacket& packet, AVRational tim
     return result >= 0 || Fail("cannot write the " + m_kind, result);
 }
 
-bool KWAviOutput::Encode(AVCodecContext& encoder, AVStream& stream, const AVFrame* frame) {
+bool KWAviOutput::Encode(AVCodecContext& encoder, AVStream& stream, const AVFrame* frame,
+                         std::int64_t duration) {
     const int sent = avcodec_send_frame(&encoder, frame);
     if (sent < 0)
         return Fail("the encoder refused a frame", sent);
@@ -102,6 +103,8 @@ bool KWAviOutput::Encode(AVCodecContext& encoder, AVStream& stream, const AVFram
     bool written = true;
     int received = 0;
     while (written && (received = avcodec_receive_packet(&encoder, encoded)) == 0) {
+        if (encoded->duration == 0)
+            encoded->duration = duration;
         written = WritePacket(stream, *encoded, encoder.time_base);
         av_packet_unref(encoded);
     }

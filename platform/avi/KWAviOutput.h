@@ -37,8 +37,11 @@ public:
     bool IsHeaderWritten() const { return m_headerWritten; }
     // Writes a packet stamped in `timeBase` into `stream`, interleaved with the other streams.
     bool WritePacket(AVStream& stream, AVPacket& packet, AVRational timeBase);
-    // Encodes a frame (null: the end, which drains the encoder) and writes what comes out.
-    bool Encode(AVCodecContext& encoder, AVStream& stream, const AVFrame* frame);
+    // Encodes a frame (null: the end, which drains the encoder) and writes what comes out. Packets
+    // the encoder gives no duration get `duration` (in the encoder's time base): with times of
+    // their own, the last frame would otherwise end where it starts.
+    bool Encode(AVCodecContext& encoder, AVStream& stream, const AVFrame* frame,
+                std::int64_t duration = 0);
     // Writes the index and the final header fields.
     bool Finish();
     // Writes what is buffered and closes the file; false when not everything reached it.

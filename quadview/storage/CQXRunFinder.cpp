@@ -130,8 +130,8 @@ std::vector<CQXRunFinder::Run> CQXRunFinder::Full(const Progress& progress) {
             const auto index = static_cast<std::uint32_t>(at + i);
             bool hit = false;
             if ((i + 1) * CQX4KPacket::kSize <= bytes) {
-                std::copy_n(buffer.data() + std::size_t{i} * CQX4KPacket::kSize,
-                            CQX4KPacket::kSize, packet.GetData());
+                std::copy_n(buffer.data() + std::size_t{i} * CQX4KPacket::kSize, CQX4KPacket::kSize,
+                            packet.GetData());
                 packet.ExchangeBytes();
                 hit = packet.IsRecorded();
             }

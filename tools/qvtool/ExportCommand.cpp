@@ -40,6 +40,8 @@ constexpr std::uint32_t kProgressEveryMs = 1000;
 // How far back from the time search's packet the start is looked for at first; the step
 // doubles until a packet recorded before the range's start is found.
 constexpr std::uint32_t kFirstBackStep = 64;
+// Reading starts this long before the range so that every channel meets a key picture first.
+constexpr std::int64_t kKeyLeadSeconds = 30;
 constexpr int kFirstYear = 2000;
 constexpr int kLastYear = 2255;
 
@@ -81,8 +83,8 @@ bool ParseChannels(const std::string& text, std::set<int>& channels) {
 // "YYYY-MM-DD HH:MM:SS" with a year the recorder can hold.
 bool ParseTime(const std::string& text, QXTimestamp& time) {
     int year = 0, month = 0, day = 0, hour = 0, minute = 0, second = 0, length = 0;
-    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &year, &month, &day, &hour,
-                    &minute, &second, &length) != 6 ||
+    if (std::sscanf(text.c_str(), "%4d-%2d-%2d %2d:%2d:%2d%n", &year, &month, &day, &hour, &minute,
+                    &second, &length) != 6 ||
         static_cast<std::size_t>(length) != text.size() || year < kFirstYear || year > kLastYear)
         return false;
     time = QXTimestamp{static_cast<std::uint8_t>(year - kFirstYear),
@@ -165,8 +167,9 @@ bool DataTime(CQXStorageDevice& device, KWRawDrive& handle, std::uint32_t index,
 }
 
 // Where reading starts for a time range: the time search finds a packet of the start's minute
-// (or of the end's), then steps back until a packet recorded before the start; the export
-// itself refines to the second, frame by frame. Packet 0 when the search finds neither minute.
+// (or of the end's), then steps back until a packet recorded kKeyLeadSeconds before the start;
+// the export itself refines to the second, frame by frame. Packet 0 when the search finds neither
+// minute.
 std::uint32_t StartOfTimeRange(CQXStorageDevice& device, std::int64_t from, std::int64_t to) {
     KWRawDrive handle;
     if (!device.OpenDriveHandle(handle))
@@ -188,7 +191,7 @@ std::uint32_t StartOfTimeRange(CQXStorageDevice& device, std::int64_t from, std:
         for (std::uint32_t step = kFirstBackStep; start > 0; step *= 2) {
             start = start > step ? start - step : 0;
             std::int64_t recorded = 0;
-            if (DataTime(device, handle, start, recorded) && recorded < from)
+            if (DataTime(device, handle, start, recorded) && recorded < from - kKeyLeadSeconds)
                 break;
         }
         return start;
@@ -242,8 +245,8 @@ public:
         std::fprintf(stderr,
                      "qvtool %s: packet %u of %u to %u (%.0f%%), %ld frames written, about %.0f "
                      "s left\n",
-                     kName, progress.packet, m_first, m_last, 100.0 * done / total,
-                     progress.frames, left);
+                     kName, progress.packet, m_first, m_last, 100.0 * done / total, progress.frames,
+                     left);
     }
 
 private:
@@ -287,7 +290,8 @@ int RunExport(const std::vector<std::string>& arguments) {
     if (options.packets) {
         if (options.toPacket >= packetCount)
             return failEmpty("packet " + std::to_string(options.toPacket) +
-                        " lies beyond the drive's last packet " + std::to_string(packetCount - 1));
+                             " lies beyond the drive's last packet " +
+                             std::to_string(packetCount - 1));
         range.first = static_cast<std::uint32_t>(options.fromPacket);
         range.last = static_cast<std::uint32_t>(options.toPacket);
     } else {

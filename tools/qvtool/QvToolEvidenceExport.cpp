@@ -102,8 +102,8 @@ bool QvToolEvidenceExport::OpenFile(Output& output, int width, int height,
     output.height = height;
     output.file = std::make_unique<QvToolEvidenceFile>();
     const bool sound = output.channel == m_soundChannel;
-    const bool opened = output.file->Open(
-        {output.temporary, m_setup.format, width, height, sound, intervalMs});
+    const bool opened =
+        output.file->Open({output.temporary, m_setup.format, width, height, sound, intervalMs});
     output.videoCodec = output.file->GetVideoCodec();
     if (const char* codec = output.file->GetSoundCodec())
         output.soundCodec = codec;
@@ -182,6 +182,7 @@ bool QvToolEvidenceExport::Run(CQXPacketSource& source, const Setup& setup,
         CQXVideoFrame& frame = *reader.GetCompletedFrame();
         const QXTimestamp time = frame.GetTimestamp();
         const std::uint32_t packet = reader.GetCompletedPacket();
+        const int channel = frame.GetChannel();
         if (setup.range.timed) {
             const std::int64_t seconds = Seconds(time);
             const bool within = seconds >= setup.range.from && seconds <= setup.range.to;
@@ -191,11 +192,14 @@ bool QvToolEvidenceExport::Run(CQXPacketSource& source, const Setup& setup,
             }
             inside = within;
             if (!inside) {
+                // Frames before the range give the decoders the key pictures its first frames
+                // build on.
+                if (seconds < setup.range.from && channel < QXChannelSet::kChannelIndices)
+                    frame.DecodeWith(m_decoders[channel]);
                 frame.Reset();
                 continue;
             }
         }
-        const int channel = frame.GetChannel();
         const std::uint8_t channelSet = reader.GetPacket().GetChannelSet();
         if (m_soundChannel < 0) {
             for (int c = 0; c < QXChannelSet::kChannelIndices && m_soundChannel < 0; ++c)
@@ -225,8 +229,8 @@ bool QvToolEvidenceExport::Run(CQXPacketSource& source, const Setup& setup,
             output.skipped.push_back({packet, time, error ? error : kUndecodable});
             continue;
         }
-        if (!output.file && !OpenFile(output, decoder->GetWidth(), decoder->GetHeight(),
-                                      intervalMs)) {
+        if (!output.file &&
+            !OpenFile(output, decoder->GetWidth(), decoder->GetHeight(), intervalMs)) {
             ok = false;
             break;
         }

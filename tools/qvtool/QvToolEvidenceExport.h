@@ -28,7 +28,8 @@ public:
         std::uint32_t first = 0; // the packet reading starts at
         std::uint32_t last = 0;  // the last packet read
         // Only frames recorded from `from` to `to` (seconds since 1970, UTC) are exported; the
-        // reading stops at the first frame after them.
+        // reading stops at the first frame after them. Frames before them are decoded, not
+        // written, so that the range's first frames have the key pictures they build on.
         bool timed = false;
         std::int64_t from = 0;
         std::int64_t to = 0;
@@ -50,8 +51,8 @@ public:
         std::string reason;
     };
     struct Output {
-        int channel = 0;      // index 0-3, or the composite picture
-        std::string name;     // the file's name in the folder
+        int channel = 0;       // index 0-3, or the composite picture
+        std::string name;      // the file's name in the folder
         std::string temporary; // where it is written until the export is complete
         int width = 0;
         int height = 0;
@@ -62,7 +63,7 @@ public:
         std::vector<Skipped> skipped;
         std::uint64_t soundSamples = 0;
         std::string videoCodec;
-        std::string soundCodec; // empty when the file holds no sound
+        std::string soundCodec;                   // empty when the file holds no sound
         std::unique_ptr<QvToolEvidenceFile> file; // null when no frame could be decoded
     };
     struct Progress {
@@ -102,7 +103,7 @@ private:
     bool m_ready = false;
     CQXVideoDecoder m_decoders[QXChannelSet::kChannelIndices];
     std::vector<Output> m_outputs;
-    int m_soundChannel = -1; // the channel whose file takes the sound
+    int m_soundChannel = -1;                // the channel whose file takes the sound
     std::vector<std::int16_t> m_earlySound; // sound read before that file was opened
     std::int64_t m_earlySoundMs = 0;
     bool m_clockStarted = false;

@@ -48,11 +48,15 @@ const char* QvToolEvidenceFile::GetSoundCodec() const {
     return m_setup.withSound ? SoundEncoder(m_setup.format) : nullptr;
 }
 
+std::int64_t QvToolEvidenceFile::FrameDuration() const {
+    return std::max<std::int64_t>(m_setup.frameIntervalMs, 1);
+}
+
 bool QvToolEvidenceFile::Open(const Setup& setup) {
     m_setup = setup;
     const bool mp4 = setup.format == Format::kMp4;
-    if (!m_output.Prepare(setup.path, mp4 ? KWAviOutput::Container::kMp4
-                                          : KWAviOutput::Container::kMatroska))
+    if (!m_output.Prepare(setup.path,
+                          mp4 ? KWAviOutput::Container::kMp4 : KWAviOutput::Container::kMatroska))
         return Fail(m_output.GetError());
     m_videoStream = m_output.AddStream();
     if (m_videoStream == nullptr)
@@ -63,9 +67,9 @@ bool QvToolEvidenceFile::Open(const Setup& setup) {
                                 ? AVRational{1000, static_cast<int>(setup.frameIntervalMs)}
                                 : AVRational{0, 1};
     std::string error;
-    m_video = KWAviCodecs::OpenEncoder(options, setup.width, setup.height, kMillisecond,
-                                       m_output.WantsGlobalHeader(), error, rate,
-                                       AV_PIX_FMT_YUV420P);
+    m_video =
+        KWAviCodecs::OpenEncoder(options, setup.width, setup.height, kMillisecond,
+                                 m_output.WantsGlobalHeader(), error, rate, AV_PIX_FMT_YUV420P);
     if (m_video == nullptr)
         return Fail(error);
     if (avcodec_parameters_from_context(m_videoStream->codecpar, m_video) < 0)
@@ -118,13 +122,14 @@ bool QvToolEvidenceFile::AddPicture(const std::uint8_t* const* planes, std::int6
         const int width = plane == 0 ? m_setup.width : m_setup.width / 2;
         const int height = plane == 0 ? m_setup.height : m_setup.height / 2;
         for (int y = 0; y < height; ++y)
-            std::memcpy(m_picture->data[plane] + static_cast<std::ptrdiff_t>(y) *
-                                                     m_picture->linesize[plane],
+            std::memcpy(m_picture->data[plane] +
+                            static_cast<std::ptrdiff_t>(y) * m_picture->linesize[plane],
                         planes[plane] + static_cast<std::ptrdiff_t>(y) * width,
                         static_cast<std::size_t>(width));
     }
     m_picture->pts = timeMs;
-    return m_output.Encode(*m_video, *m_videoStream, m_picture) || Fail(m_output.GetError());
+    return m_output.Encode(*m_video, *m_videoStream, m_picture, FrameDuration()) ||
+           Fail(m_output.GetError());
 }
 
 bool QvToolEvidenceFile::AddSound(const std::int16_t* samples, std::size_t count,
@@ -173,8 +178,8 @@ bool QvToolEvidenceFile::Finish() {
         return false;
     if (m_sound != nullptr && !m_output.Encode(*m_sound, *m_soundStream, nullptr))
         return Fail(m_output.GetError());
-    if (!m_output.Encode(*m_video, *m_videoStream, nullptr) || !m_output.Finish() ||
-        !m_output.Close())
+    if (!m_output.Encode(*m_video, *m_videoStream, nullptr, FrameDuration()) ||
+        !m_output.Finish() || !m_output.Close())
         return Fail(m_output.GetError());
     return true;
 }

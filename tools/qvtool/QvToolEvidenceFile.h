@@ -45,6 +45,8 @@ public:
 
 private:
     bool Fail(const std::string& text);
+    // How long a picture shows when nothing follows it, in milliseconds.
+    std::int64_t FrameDuration() const;
     bool OpenSound(Format format);
     // Encodes the waiting samples in frames of the encoder's size; `all` sends a short last one.
     bool EncodeSound(bool all);

@@ -10,6 +10,6 @@ namespace QvToolEvidenceHash {
 bool OfFile(const std::string& path, std::string& hex, std::string& error);
 // Of packets `first` to `last` as they are stored on the drive (before the reader's byte
 // exchange), read through a read-only handle of its own.
-bool OfPackets(CQXStorageDevice& device, std::uint32_t first, std::uint32_t last,
-               std::string& hex, std::string& error);
+bool OfPackets(CQXStorageDevice& device, std::uint32_t first, std::uint32_t last, std::string& hex,
+               std::string& error);
 } // namespace QvToolEvidenceHash

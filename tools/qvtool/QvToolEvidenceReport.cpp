@@ -25,8 +25,8 @@ std::string GapsJson(const std::vector<QvToolEvidenceReport::Gap>& gaps) {
 std::string SkippedJson(const std::vector<QvToolEvidenceReport::Skipped>& skipped) {
     std::string json = "[";
     for (const auto& frame : skipped)
-        json += (json.size() > 1 ? "," : "") + std::string("{\"packet\":") +
-                Number(frame.packet) + ",\"time\":" + QvToolJson::String(frame.time) +
+        json += (json.size() > 1 ? "," : "") + std::string("{\"packet\":") + Number(frame.packet) +
+                ",\"time\":" + QvToolJson::String(frame.time) +
                 ",\"reason\":" + QvToolJson::String(frame.reason) + "}";
     return json + "]";
 }
@@ -37,29 +37,26 @@ std::string Nullable(const std::string& text) {
 } // namespace
 
 std::string QvToolEvidenceReport::ToJson() const {
-    std::string json = "{\n  \"program\":" + QvToolJson::String("qvtool " + version) +
-                       ",\n  \"command_line\":" + QvToolJson::String(commandLine) +
-                       ",\n  \"complete\":" + (complete ? "true" : "false") +
-                       ",\n  \"note\":" + Nullable(note) +
-                       ",\n  \"drive\":{\"path\":" + QvToolJson::String(drivePath) +
-                       ",\"bytes\":" + Number(driveBytes) + ",\"model\":" + Nullable(driveModel) +
-                       "},\n  \"packets\":{\"first\":" + Number(firstPacket) +
-                       ",\"last\":" + Number(lastPacket) +
-                       ",\"sha256\":" + QvToolJson::String(packetsSha256) + "},\n  \"files\":[";
+    std::string json =
+        "{\n  \"program\":" + QvToolJson::String("qvtool " + version) +
+        ",\n  \"command_line\":" + QvToolJson::String(commandLine) +
+        ",\n  \"complete\":" + (complete ? "true" : "false") + ",\n  \"note\":" + Nullable(note) +
+        ",\n  \"drive\":{\"path\":" + QvToolJson::String(drivePath) +
+        ",\"bytes\":" + Number(driveBytes) + ",\"model\":" + Nullable(driveModel) +
+        "},\n  \"packets\":{\"first\":" + Number(firstPacket) + ",\"last\":" + Number(lastPacket) +
+        ",\"sha256\":" + QvToolJson::String(packetsSha256) + "},\n  \"files\":[";
     for (std::size_t i = 0; i < files.size(); ++i) {
         const File& f = files[i];
-        json += std::string(i ? "," : "") + "\n    {\"name\":" + QvToolJson::String(f.name) +
-                ",\"channel\":" + QvToolJson::String(f.channel) +
-                ",\"sha256\":" + QvToolJson::String(f.sha256) + ",\"bytes\":" + Number(f.bytes) +
-                ",\"video_codec\":" + QvToolJson::String(f.videoCodec) +
-                ",\"sound_codec\":" + Nullable(f.soundCodec) +
-                ",\"width\":" + std::to_string(f.width) +
-                ",\"height\":" + std::to_string(f.height) +
-                ",\"frames\":" + std::to_string(f.frames) +
-                ",\"sound_samples\":" + Number(f.soundSamples) +
-                ",\"first_time\":" + Nullable(f.first) + ",\"last_time\":" + Nullable(f.last) +
-                ",\"gaps\":" + GapsJson(f.gaps) + ",\"skipped_frames\":" + SkippedJson(f.skipped) +
-                "}";
+        json +=
+            std::string(i ? "," : "") + "\n    {\"name\":" + QvToolJson::String(f.name) +
+            ",\"channel\":" + QvToolJson::String(f.channel) +
+            ",\"sha256\":" + QvToolJson::String(f.sha256) + ",\"bytes\":" + Number(f.bytes) +
+            ",\"video_codec\":" + QvToolJson::String(f.videoCodec) +
+            ",\"sound_codec\":" + Nullable(f.soundCodec) + ",\"width\":" + std::to_string(f.width) +
+            ",\"height\":" + std::to_string(f.height) + ",\"frames\":" + std::to_string(f.frames) +
+            ",\"sound_samples\":" + Number(f.soundSamples) +
+            ",\"first_time\":" + Nullable(f.first) + ",\"last_time\":" + Nullable(f.last) +
+            ",\"gaps\":" + GapsJson(f.gaps) + ",\"skipped_frames\":" + SkippedJson(f.skipped) + "}";
     }
     return json + "\n  ]\n}\n";
 }
@@ -82,9 +79,9 @@ std::string QvToolEvidenceReport::ToText() const {
              << "  Video: " << f.videoCodec << ", " << f.width << "x" << f.height << ", "
              << f.frames << " frames\n"
              << "  Sound: "
-             << (f.soundCodec.empty() ? "none"
-                                      : f.soundCodec + ", " + Number(f.soundSamples) +
-                                            " samples at 8000 Hz")
+             << (f.soundCodec.empty()
+                     ? "none"
+                     : f.soundCodec + ", " + Number(f.soundSamples) + " samples at 8000 Hz")
              << "\n"
              << "  First recorded time: " << (f.first.empty() ? "-" : f.first) << "\n"
              << "  Last recorded time: " << (f.last.empty() ? "-" : f.last) << "\n"
@@ -101,8 +98,7 @@ std::string QvToolEvidenceReport::ToText() const {
 
 bool QvToolEvidenceReport::FromJson(const std::string& json, std::string& error) {
     QJsonParseError parse{};
-    const QJsonDocument document =
-        QJsonDocument::fromJson(QByteArray::fromStdString(json), &parse);
+    const QJsonDocument document = QJsonDocument::fromJson(QByteArray::fromStdString(json), &parse);
     const QJsonObject root = document.object();
     const QJsonObject drive = root.value("drive").toObject();
     const QJsonObject packets = root.value("packets").toObject();

@@ -21,7 +21,7 @@ struct QvToolEvidenceReport {
         std::string reason;
     };
     struct File {
-        std::string name; // in the folder; ends in ".partial" when the export did not finish
+        std::string name;    // in the folder; ends in ".partial" when the export did not finish
         std::string channel; // "1" to "4" or "composite"
         std::string sha256;
         std::uint64_t bytes = 0;

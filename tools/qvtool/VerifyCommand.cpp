@@ -61,8 +61,8 @@ int RunVerify(const std::vector<std::string>& arguments) {
             status = kChanged;
         if (status != kUnchanged) {
             ok = false;
-            std::fprintf(stderr, "qvtool %s: %s is %s since the export\n", kName,
-                         file.name.c_str(), status);
+            std::fprintf(stderr, "qvtool %s: %s is %s since the export\n", kName, file.name.c_str(),
+                         status);
         }
         files += (files.empty() ? "" : ",") + std::string("{\"name\":") +
                  QvToolJson::String(file.name) + ",\"status\":" + QvToolJson::String(status) + "}";
@@ -97,6 +97,6 @@ int RunVerify(const std::vector<std::string>& arguments) {
 }
 
 const QvToolCommand::Registration kRegistration(
-    kName, {"check an export's files (and with --drive PATH the drive) against its report",
-            RunVerify});
+    kName,
+    {"check an export's files (and with --drive PATH the drive) against its report", RunVerify});
 } // namespace
