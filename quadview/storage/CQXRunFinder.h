@@ -11,12 +11,13 @@ class KWRawDrive;
 
 // The deep scan: finds runs of recorded packets beyond the recorded stream's last packet, older
 // recordings the recorder has not overwritten yet. By default it tests evenly spaced samples of
-// the rest of the disk and bisects the edges of each run a sample hit, so a 1 TB disk takes a
-// few thousand reads; runs shorter than the sample spacing can slip through it. The full scan
-// tests every packet. Reads through a read-only handle of its own on the device's drive.
+// the rest of the disk and bisects the edges of each run a sample hit: a 1 TB disk takes about
+// 65,000 reads, one every 16 MB, so a run shorter than that (about a minute of recording) can
+// slip between the samples. The full scan tests every packet. Reads through a read-only handle of
+// its own on the device's drive.
 class CQXRunFinder {
 public:
-    static constexpr std::uint32_t kDefaultSamples = 16384;
+    static constexpr std::uint32_t kDefaultSamples = 65536;
     // How far from a run's edge the first and last data packet (the ones with a time) are
     // looked for.
     static constexpr std::uint32_t kTimeLookPackets = 64;

@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <csignal>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -51,10 +52,11 @@ QJsonObject FileEntry(const QJsonObject& report, const std::string& name) {
 std::vector<std::uint8_t> DecodeWithFfmpeg(const std::string& path, const KWTempDir& dir,
                                            bool sound) {
     const std::string out = dir / (sound ? "sound.raw" : "pictures.yuv");
-    const KWProgramRun run = KWRunProgram(
-        "ffmpeg -v error -y -i \"" + path + "\" " +
-        (sound ? "-map 0:a -f s16le" : "-map 0:v -fps_mode passthrough -f rawvideo -pix_fmt yuv420p") + " \"" + out +
-        "\" 2>&1");
+    const KWProgramRun run =
+        KWRunProgram("ffmpeg -v error -y -i \"" + path + "\" " +
+                     (sound ? "-map 0:a -f s16le"
+                            : "-map 0:v -fps_mode passthrough -f rawvideo -pix_fmt yuv420p") +
+                     " \"" + out + "\" 2>&1");
     EXPECT_EQ(run.status, 0) << run.output;
     return ReadBytes(out);
 }
@@ -103,8 +105,8 @@ DvrRecorder::Options DiskOptions(const std::string& path, double seconds) {
 
 std::string TimeText(const QXTimestamp& t) {
     char text[32];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year + 2000, t.month,
-                  t.day, t.hour, t.minute, t.second);
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d %02d:%02d:%02d", t.year + 2000, t.month, t.day,
+                  t.hour, t.minute, t.second);
     return text;
 }
 
@@ -190,7 +192,8 @@ TEST_F(ExportCommandTest, EveryChannelGetsItsFramesTimesAndTrueHashes) {
 // at a fixed rate.
 TEST_F(ExportCommandTest, PicturesEqualTheDecodersExactlyInMkvAndCloselyInMp4) {
     Export("--format mkv --channels 2");
-    const std::vector<std::uint8_t> lossless = DecodeWithFfmpeg(Out() + "/channel2.mkv", m_dir, false);
+    const std::vector<std::uint8_t> lossless =
+        DecodeWithFfmpeg(Out() + "/channel2.mkv", m_dir, false);
     std::vector<std::string> listed;
     for (const ListedFrame& frame : ListFrames(Disk(), 0))
         if (frame.channel == 1 && frame.decoded)
@@ -275,7 +278,8 @@ TEST_F(ExportCommandTest, DamagedFramesAreSkippedAndListed) {
     }
     for (const QJsonValue& file : report.value("files").toArray())
         for (const QJsonValue& frame : file.toObject().value("skipped_frames").toArray())
-            reportedPackets.insert(static_cast<std::uint32_t>(frame.toObject().value("packet").toInt()));
+            reportedPackets.insert(
+                static_cast<std::uint32_t>(frame.toObject().value("packet").toInt()));
     EXPECT_GE(skipped, 2);
     EXPECT_EQ(written, decoded);
     EXPECT_EQ(reportedPackets, listedPackets);
@@ -335,9 +339,9 @@ TEST_F(ExportCommandTest, VerifyNamesTheFileWithAFlippedByteAndAChangedDrive) {
     drive.close();
     const KWProgramRun driveChanged = RunQvTool("verify " + Out() + " --drive " + copy);
     EXPECT_EQ(driveChanged.status, 1);
-    EXPECT_NE(driveChanged.output.find("\"drive\":{\"path\":\"" + copy +
-                                       "\",\"status\":\"changed\"}"),
-              std::string::npos)
+    EXPECT_NE(
+        driveChanged.output.find("\"drive\":{\"path\":\"" + copy + "\",\"status\":\"changed\"}"),
+        std::string::npos)
         << driveChanged.output;
 }
 
@@ -349,12 +353,104 @@ TEST_F(ExportCommandTest, RefusesAFullFolderAndBadRanges) {
     EXPECT_EQ(full.status, 1);
     EXPECT_NE(full.output.find("is not empty"), std::string::npos) << full.output;
     EXPECT_EQ(RunQvTool("export " + Disk() + " --out " + Out("b") + " --from-packet 9").status, 2);
-    EXPECT_EQ(RunQvTool("export " + Disk() + " --out " + Out("b") +
-                        " --from-packet 9 --to-packet 3")
-                  .status,
-              2);
-    const KWProgramRun beyond =
-        RunQvTool("export " + Disk() + " --out " + Out("b") + " --from-packet 0 --to-packet 99999999");
+    EXPECT_EQ(
+        RunQvTool("export " + Disk() + " --out " + Out("b") + " --from-packet 9 --to-packet 3")
+            .status,
+        2);
+    const KWProgramRun beyond = RunQvTool("export " + Disk() + " --out " + Out("b") +
+                                          " --from-packet 0 --to-packet 99999999");
     EXPECT_EQ(beyond.status, 1);
     EXPECT_FALSE(fs::exists(Out("b")));
+}
+
+// scan --deep lists an older recording left beyond the stream's end, and export reads it by its
+// packets as it reads the main stream.
+TEST_F(ExportCommandTest, ADeepScanFindsAnOlderRunThatExportsLikeTheMainStream) {
+    DvrRecorder::Options options = DiskOptions(m_dir / "older.img", 2);
+    options.keyPeriod = 1;
+    options.diskBytes = 64ull << 20;
+    options.olderRunPacket = 3000;
+    options.olderRunSeconds = 3;
+    const DvrRecorder::Result disk = DvrRecorder(options).Record();
+    ASSERT_TRUE(disk.ok) << disk.error;
+    const std::uint64_t before = KWFileChecksum(options.output);
+
+    const KWProgramRun scan = RunQvTool("scan --deep --drive " + options.output);
+    ASSERT_EQ(scan.status, 0) << scan.output;
+    const QJsonObject run = QJsonDocument::fromJson(QByteArray::fromStdString(scan.output))
+                                .object()
+                                .value("deep")
+                                .toArray()[0]
+                                .toObject()
+                                .value("runs")
+                                .toArray()[0]
+                                .toObject();
+    EXPECT_EQ(run.value("first_packet").toInt(), 3000);
+    EXPECT_EQ(run.value("last_packet").toInt(), static_cast<int>(disk.olderRunLast));
+    EXPECT_EQ(run.value("first_time").toString(), "2026-11-30 12:00:00");
+
+    const QJsonObject report = Export("--from-packet 3000 --to-packet " +
+                                          std::to_string(disk.olderRunLast) + " --channels 4",
+                                      options.output);
+    long truth = 0;
+    for (const auto& frame : disk.olderFrames)
+        truth += frame.channel == 3;
+    const QJsonObject file = FileEntry(report, "channel4.mp4");
+    EXPECT_EQ(file.value("frames").toInt(), truth);
+    EXPECT_EQ(file.value("first_time").toString(), "2026-11-30 12:00:00");
+    EXPECT_EQ(KWFileChecksum(options.output), before);
+}
+
+// --burn-in draws the recorded time in the top left corner, white on black, and leaves the rest
+// of the picture as the decoder gave it.
+TEST_F(ExportCommandTest, BurnInDrawsTheTimeInTheCornerOnly) {
+    Export("--format mkv --channels 1");
+    const std::vector<std::uint8_t> plain = DecodeWithFfmpeg(Out() + "/channel1.mkv", m_dir, false);
+    fs::remove_all(Out());
+    Export("--format mkv --channels 1 --burn-in");
+    const std::vector<std::uint8_t> burnt = DecodeWithFfmpeg(Out() + "/channel1.mkv", m_dir, false);
+    ASSERT_EQ(burnt.size(), plain.size());
+    ASSERT_GE(plain.size(), kPictureBytes);
+    // The box: 19 characters of the 8-pixel caption font and its padding, 20 lines.
+    constexpr int kBoxRight = 4 + 19 * 8 + 4, kBoxBottom = 4 + 16 + 4;
+    int bright = 0, changedOutside = 0;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int x = 0; x < kWidth; ++x) {
+            const std::size_t at = static_cast<std::size_t>(y) * kWidth + x;
+            if (x < kBoxRight && y < kBoxBottom)
+                bright += burnt[at] > 200;
+            else
+                changedOutside += burnt[at] != plain[at];
+        }
+    }
+    EXPECT_GT(bright, 50);
+    EXPECT_EQ(changedOutside, 0);
+}
+
+// Ctrl+C ends an export early: its files stay playable but are named ".partial", and the
+// report says the export did not finish.
+TEST_F(ExportCommandTest, AnInterruptedExportLeavesPartialFilesAndSaysSo) {
+    const std::string image = m_dir / "long.img";
+    ASSERT_TRUE(DvrRecorder(DiskOptions(image, 90)).Record().ok);
+    KWProgram program("exec " + KWBuiltProgram("qvtool") + " export " + image + " --out " + Out() +
+                      " --format mkv 2>&1");
+    ASSERT_TRUE(program.IsStarted());
+    bool exited = false;
+    while (!exited && program.Output().find("frames written") == std::string::npos)
+        exited = program.WaitForExit(50);
+    ASSERT_FALSE(exited) << "the export ended before it could be interrupted: " << program.Output();
+    kill(program.Id(), SIGINT);
+    ASSERT_TRUE(program.WaitForExit(30000));
+    EXPECT_EQ(program.Status(), 1) << program.Output();
+    const QJsonObject report = ReadJson(Out() + "/report.json");
+    EXPECT_FALSE(report.value("complete").toBool());
+    EXPECT_NE(report.value("note").toString().indexOf("interrupted"), -1);
+    ASSERT_FALSE(report.value("files").toArray().isEmpty());
+    for (const auto& entry : fs::directory_iterator(Out())) {
+        const std::string name = entry.path().filename().string();
+        EXPECT_TRUE(name.starts_with("report.") || name.ends_with(".mkv.partial")) << name;
+    }
+    const KWProgramRun verify = RunQvTool("verify " + Out());
+    EXPECT_EQ(verify.status, 0) << verify.output;
+    EXPECT_NE(verify.output.find("did not finish"), std::string::npos) << verify.output;
 }

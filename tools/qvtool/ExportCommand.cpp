@@ -7,6 +7,7 @@
 #include "CQXTimeSearch.h"
 #include "KWReplaceFile.h"
 #include "KWTick.h"
+#include "QvToolCaptionText.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
 #include "QvToolEvidenceExport.h"
@@ -26,6 +27,7 @@ extern "C" {
 #include <filesystem>
 #include <fstream>
 #include <functional>
+#include <optional>
 
 namespace fs = std::filesystem;
 
@@ -34,8 +36,9 @@ const char* const kName = "export";
 const char* const kUsage =
     "usage: qvtool export IMAGE|--drive PATH --out DIR [--from \"YYYY-MM-DD HH:MM:SS\" --to "
     "\"YYYY-MM-DD HH:MM:SS\" | --from-packet P --to-packet Q] [--channels 1,3|composite] "
-    "[--format mp4|mkv]";
+    "[--format mp4|mkv] [--burn-in]";
 const char* const kPartialSuffix = ".partial";
+const char* const kBurnIn = "--burn-in";
 constexpr std::uint32_t kProgressEveryMs = 1000;
 // How far back from the time search's packet the start is looked for at first; the step
 // doubles until a packet recorded before the range's start is found.
@@ -97,9 +100,15 @@ bool ParseTime(const std::string& text, QXTimestamp& time) {
 }
 
 int ParseOptions(const std::vector<std::string>& rest, Options& options) {
-    for (std::size_t i = 0; i < rest.size(); i += 2) {
+    for (std::size_t i = 0; i < rest.size();) {
         const std::string& option = rest[i];
-        const std::string value = i + 1 < rest.size() ? rest[i + 1] : std::string();
+        if (option == kBurnIn) {
+            options.setup.burnIn = true;
+            ++i;
+            continue;
+        }
+        i += 2;
+        const std::string value = i <= rest.size() ? rest[i - 1] : std::string();
         bool good = !value.empty();
         if (option == "--out")
             options.out = value;
@@ -301,6 +310,10 @@ int RunExport(const std::vector<std::string>& arguments) {
     }
     options.setup.folder = options.out;
 
+    // Burnt-in captions are drawn with the viewer's caption font through Qt.
+    std::optional<QvToolCaptionText> captionText;
+    if (options.setup.burnIn)
+        captionText.emplace();
     av_log_set_level(AV_LOG_ERROR);
     std::signal(SIGINT, OnStopSignal);
     std::signal(SIGTERM, OnStopSignal);

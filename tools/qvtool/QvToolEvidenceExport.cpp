@@ -143,6 +143,22 @@ bool QvToolEvidenceExport::AddSound(const std::uint8_t* companded, std::int64_t 
     return true;
 }
 
+const std::uint8_t* const* QvToolEvidenceExport::Caption(const std::uint8_t* const* planes,
+                                                         int width, int height,
+                                                         const QXTimestamp& time) {
+    const std::size_t luma = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    m_captioned.resize(luma * 3 / 2);
+    std::uint8_t** copy = m_captionPlanes;
+    copy[0] = m_captioned.data();
+    copy[1] = copy[0] + luma;
+    copy[2] = copy[1] + luma / 4;
+    std::copy_n(planes[0], luma, copy[0]);
+    std::copy_n(planes[1], luma / 4, copy[1]);
+    std::copy_n(planes[2], luma / 4, copy[2]);
+    m_burnIn.Stamp(copy, width, height, time);
+    return copy;
+}
+
 bool QvToolEvidenceExport::Run(CQXPacketSource& source, const Setup& setup,
                                const std::atomic<bool>& stop, const ProgressSink& progress) {
     m_setup = setup;
@@ -242,6 +258,8 @@ bool QvToolEvidenceExport::Run(CQXPacketSource& source, const Setup& setup,
             output.first = time;
         }
         output.last = time;
+        if (setup.burnIn)
+            planes = Caption(planes, output.width, output.height, time);
         if (!output.file->AddPicture(planes, timeMs)) {
             m_error = output.file->GetError();
             ok = false;

@@ -2,6 +2,7 @@
 #include "CQXVideoDecoder.h"
 #include "QXChannelSet.h"
 #include "QXTimestamp.h"
+#include "QvToolBurnIn.h"
 #include "QvToolEvidenceFile.h"
 
 #include <atomic>
@@ -39,6 +40,7 @@ public:
         QvToolEvidenceFile::Format format = QvToolEvidenceFile::Format::kMp4;
         std::set<int> channels; // channel indices 0-4; empty: every recorded channel
         Range range;
+        bool burnIn = false; // the recorded date and time drawn into every picture
     };
     struct Gap {
         QXTimestamp before;
@@ -98,11 +100,17 @@ private:
     Output& OutputOf(int channel);
     bool OpenFile(Output& output, int width, int height, std::uint32_t intervalMs);
     bool AddSound(const std::uint8_t* companded, std::int64_t timeMs);
+    // The picture with the recorded time burnt into a copy of it.
+    const std::uint8_t* const* Caption(const std::uint8_t* const* planes, int width, int height,
+                                       const QXTimestamp& time);
 
     Setup m_setup;
     bool m_ready = false;
     CQXVideoDecoder m_decoders[QXChannelSet::kChannelIndices];
     std::vector<Output> m_outputs;
+    QvToolBurnIn m_burnIn;
+    std::vector<std::uint8_t> m_captioned; // a picture with its caption burnt in
+    std::uint8_t* m_captionPlanes[3] = {};
     int m_soundChannel = -1;                // the channel whose file takes the sound
     std::vector<std::int16_t> m_earlySound; // sound read before that file was opened
     std::int64_t m_earlySoundMs = 0;
