@@ -6,6 +6,7 @@
 #include "QXAudioPlayback.h"
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
+#include "QvToolJson.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -57,8 +58,8 @@ int RunAudio(const std::vector<std::string>& arguments) {
         true, kStallTimeoutMs, &counts);
     manager.Close();
     stream.manager->CloseAllDevices();
-    std::printf("{\"wav\":\"%s\",\"packets\":%u,\"audio_packets\":%u,\"seconds\":%.3f}\n",
-                wav.c_str(), counts.packets, counts.audioFrames,
+    std::printf("{\"wav\":%s,\"packets\":%u,\"audio_packets\":%u,\"seconds\":%.3f}\n",
+                QvToolJson::String(wav).c_str(), counts.packets, counts.audioFrames,
                 counts.audioFrames * double(CQX4KPacket::kAudioSize) / CKWWaveManager::kSampleRate);
     if (!played) {
         std::fprintf(stderr, "qvtool audio: the sound output stopped taking sound\n");
