@@ -332,10 +332,11 @@ int RunExport(const std::vector<std::string>& arguments) {
     report.firstPacket = exporter.GetFirstPacket();
     report.lastPacket = exporter.GetLastPacket();
     std::string problem = exported ? "" : exporter.GetError();
+    std::string hashError;
     if (!QvToolEvidenceHash::OfPackets(device, report.firstPacket, report.lastPacket,
-                                       report.packetsSha256, problem) &&
+                                       report.packetsSha256, hashError) &&
         exported)
-        problem = "the packets read could not be read again for their hash: " + problem;
+        problem = "the packets read could not be read again for their hash: " + hashError;
     stream.manager->CloseAllDevices();
     report.complete = problem.empty();
     if (exporter.IsInterrupted())
@@ -344,7 +345,8 @@ int RunExport(const std::vector<std::string>& arguments) {
 
     long frames = 0;
     for (QvToolEvidenceExport::Output& output : exporter.GetOutputs()) {
-        if (!output.file)
+        // A channel whose file could not be created, or none of whose frames decoded, has none.
+        if (!output.file || !fs::exists(output.temporary, error))
             continue;
         QvToolEvidenceReport::File file;
         file.name = output.name + (report.complete ? "" : kPartialSuffix);
