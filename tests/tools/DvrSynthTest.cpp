@@ -348,7 +348,7 @@ TEST(DvrSynth, RefusesWhatItCannotRecord) {
     // An older recording goes beyond the stream's end, with a gap before it, inside the disk.
     DvrRecorder::Options older;
     older.seconds = 1;
-    older.diskBytes = 8ull << 20;
+    older.diskBytes = 1; // one cylinder: 2008 packets
     for (const std::uint64_t packet : {std::uint64_t{5}, std::uint64_t{2000}}) {
         older.olderRunPacket = packet;
         const auto planted = Record(older);
