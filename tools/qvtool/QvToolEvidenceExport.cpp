@@ -237,7 +237,8 @@ bool QvToolEvidenceExport::Run(CQXPacketSource& source, const Setup& setup,
         const std::uint8_t* const* planes = CQXFrameLister::Decode(frame, decoder, error);
         frame.Reset();
         Output& output = OutputOf(channel);
-        if (planes && output.file && output.width != decoder->GetWidth()) {
+        if (planes && output.file &&
+            (output.width != decoder->GetWidth() || output.height != decoder->GetHeight())) {
             planes = nullptr;
             error = kOtherSize;
         }
