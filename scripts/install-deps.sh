@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   cmake g++ make pkg-config
   qt6-base-dev qt6-svg-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools qt6-base-dev-tools
-  libjpeg62-turbo-dev
+  libjpeg62-turbo-dev libssl-dev
   libavformat-dev libavcodec-dev libswscale-dev libswresample-dev libavutil-dev ffmpeg
   portaudio19-dev libasound2-dev libjack-jackd2-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -71,7 +71,8 @@ std::vector<KWAviCodec> Offered() {
 }
 
 AVCodecContext* OpenEncoder(const KWAviCompressOptions& options, int width, int height,
-                            AVRational timeBase, bool globalHeader, std::string& error) {
+                            AVRational timeBase, bool globalHeader, std::string& error,
+                            AVRational frameRate, AVPixelFormat pixelFormat) {
     const Info* info = Find(options.codec);
     const AVCodec* codec = info != nullptr && info->encoder != nullptr
                                ? avcodec_find_encoder_by_name(info->encoder)
@@ -87,12 +88,13 @@ AVCodecContext* OpenEncoder(const KWAviCompressOptions& options, int width, int 
     }
     encoder->width = width;
     encoder->height = height;
-    encoder->pix_fmt = info->pixelFormat;
+    encoder->pix_fmt = pixelFormat != AV_PIX_FMT_NONE ? pixelFormat : info->pixelFormat;
     // Encoders want the time base in lowest terms (200/1000 s is 1/5 s).
     av_reduce(&encoder->time_base.num, &encoder->time_base.den, timeBase.num, timeBase.den,
               INT32_MAX);
-    encoder->framerate = av_inv_q(encoder->time_base);
-    // AVI has no presentation times: frames leave the encoder in their own order.
+    encoder->framerate = frameRate.num > 0 ? frameRate : av_inv_q(encoder->time_base);
+    // Frames leave the encoder in their own order: AVI has no presentation times, and an export
+    // stamps each frame with its recorded time.
     encoder->max_b_frames = 0;
     if (info->hasKeyFrames)
         encoder->gop_size = static_cast<int>(

@@ -39,8 +39,13 @@ bool IsAvailable(KWAviCodec codec);
 // The available compressors, in table order.
 std::vector<KWAviCodec> Offered();
 
-// The encoder of `options` for pictures of the size, stamped in `timeBase` (one frame per
-// tick), opened; null with `error` set when it cannot be (full frames have no encoder).
+// The encoder of `options` for pictures of the size, stamped in `timeBase`, opened; null with
+// `error` set when it cannot be (full frames have no encoder). Frames come one per tick unless
+// `frameRate` gives their nominal rate (frames stamped with their own times in a finer time
+// base). `pixelFormat` replaces the table's pixel format when set (FFV1 also keeps YUV 4:2:0
+// pictures exactly).
 AVCodecContext* OpenEncoder(const KWAviCompressOptions& options, int width, int height,
-                            AVRational timeBase, bool globalHeader, std::string& error);
+                            AVRational timeBase, bool globalHeader, std::string& error,
+                            AVRational frameRate = {0, 1},
+                            AVPixelFormat pixelFormat = AV_PIX_FMT_NONE);
 } // namespace KWAviCodecs

@@ -46,23 +46,29 @@ long CQXFrameLister::Walk(CQXPacketSource& source, const LineSink& sink, const W
     return frames;
 }
 
+const std::uint8_t* const* CQXFrameLister::Decode(const CQXVideoFrame& frame,
+                                                  CQXVideoDecoder* decoder, const char*& error) {
+    error = nullptr;
+    if (!decoder) {
+        error = kNoDecoderLabel;
+        return nullptr;
+    }
+    std::uint32_t before[std::size(kFailures)];
+    for (std::size_t i = 0; i < std::size(kFailures); ++i)
+        before[i] = decoder->GetCounter(kFailures[i]);
+    const std::uint8_t* const* planes = frame.DecodeWith(*decoder);
+    for (std::size_t i = 0; !planes && i < std::size(kFailures); ++i)
+        if (decoder->GetCounter(kFailures[i]) != before[i])
+            error = CQXVideoDecoder::kCounterLabels[kFailures[i] - 1];
+    return planes;
+}
+
 std::string CQXFrameLister::Describe(long n, const CQXVideoFrame& frame, std::uint32_t packet) {
     const int channel = frame.GetChannel();
     const char* error = nullptr;
     CQXVideoDecoder* decoder =
         channel < QXChannelSet::kChannelIndices ? &m_decoders[channel] : nullptr;
-    bool decoded = false;
-    if (!decoder) {
-        error = kNoDecoderLabel;
-    } else {
-        std::uint32_t before[std::size(kFailures)];
-        for (std::size_t i = 0; i < std::size(kFailures); ++i)
-            before[i] = decoder->GetCounter(kFailures[i]);
-        decoded = frame.DecodeWith(*decoder) != nullptr;
-        for (std::size_t i = 0; !decoded && i < std::size(kFailures); ++i)
-            if (decoder->GetCounter(kFailures[i]) != before[i])
-                error = CQXVideoDecoder::kCounterLabels[kFailures[i] - 1];
-    }
+    const bool decoded = Decode(frame, decoder, error) != nullptr;
 
     const int width = decoder ? decoder->GetWidth() : 0;
     const int height = decoder ? decoder->GetHeight() : 0;

@@ -40,6 +40,11 @@ public:
     //  "y_sha256":"...","u_sha256":"...","v_sha256":"..."}
     std::string Describe(long n, const CQXVideoFrame& frame, std::uint32_t packet);
 
+    // Decodes a frame with a decoder of its channel (null: the channel has none) and returns the
+    // planes, or null with `error` naming why it failed, by a decoder counter's label.
+    static const std::uint8_t* const* Decode(const CQXVideoFrame& frame, CQXVideoDecoder* decoder,
+                                             const char*& error);
+
 private:
     bool m_ready = false;
     CQXVideoDecoder m_decoders[QXChannelSet::kChannelIndices];

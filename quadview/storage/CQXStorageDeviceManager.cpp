@@ -13,6 +13,8 @@ constexpr std::uint8_t kNoDevice = 0xFF;
 // interval codes.
 constexpr std::uint8_t kNtscSlices = 14;
 constexpr std::uint8_t kPalSlices = 17;
+constexpr std::uint8_t kNtscHalfSlices = 7;
+constexpr std::uint8_t kPalHalfSlices = 9;
 constexpr std::uint32_t kNtscUnitMs = 33;
 constexpr std::uint32_t kPalUnitMs = 25;
 } // namespace
@@ -322,6 +324,15 @@ std::uint32_t CQXStorageDeviceManager::PlayIntervalMs(std::uint8_t sliceCount,
     if (sliceCount == kPalSlices)
         return (intervalCode + 1u) * kPalUnitMs;
     return 0;
+}
+
+std::uint32_t CQXStorageDeviceManager::RecordingIntervalMs(std::uint8_t sliceCount,
+                                                           std::uint8_t intervalCode) {
+    if (sliceCount == kNtscHalfSlices)
+        sliceCount = kNtscSlices;
+    else if (sliceCount == kPalHalfSlices)
+        sliceCount = kPalSlices;
+    return PlayIntervalMs(sliceCount, intervalCode);
 }
 
 void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mode) {

@@ -112,6 +112,9 @@ public:
     // code, before the next: code + 1 units of 33 ms (NTSC) or 25 ms (PAL). 0 for other
     // geometries, which are not paced.
     static std::uint32_t PlayIntervalMs(std::uint8_t sliceCount, std::uint8_t intervalCode);
+    // The interval the recorder took frames at: as PlayIntervalMs, and for the half-height
+    // geometries of each standard (7 slices NTSC, 9 PAL) too. 0 for unknown geometries.
+    static std::uint32_t RecordingIntervalMs(std::uint8_t sliceCount, std::uint8_t intervalCode);
 
     // Stream capture into MYS files, only from "pause": closes a MYS file that is playing,
     // opens the recorder on `directory` with the stream's video standard and plays. 0 when the

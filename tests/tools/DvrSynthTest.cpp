@@ -344,4 +344,16 @@ TEST(DvrSynth, RefusesWhatItCannotRecord) {
     const auto tooShort = Record(options);
     EXPECT_FALSE(tooShort->result.ok);
     EXPECT_EQ(tooShort->result.error, "the recording does not fill the disk, so it cannot wrap");
+
+    // An older recording goes beyond the stream's end, with a gap before it, inside the disk.
+    DvrRecorder::Options older;
+    older.seconds = 1;
+    older.diskBytes = 1; // one cylinder: 2008 packets
+    for (const std::uint64_t packet : {std::uint64_t{5}, std::uint64_t{2000}}) {
+        older.olderRunPacket = packet;
+        const auto planted = Record(older);
+        EXPECT_FALSE(planted->result.ok) << packet;
+        EXPECT_NE(planted->result.error.find("older recording"), std::string::npos)
+            << planted->result.error;
+    }
 }

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdio>
 #include <cstring>
 #include <map>
 #include <set>
@@ -350,6 +351,9 @@ DvrRecorder::Result DvrRecorder::Record() {
             TimestampAt(start, frames[begin].timeMs), TimestampAt(start, frames[end - 1].timeMs),
             static_cast<std::uint32_t>(first.index % slots)});
     }
+    result.streamLength = std::min(written, slots) - 1;
+    if (o.olderRunPacket != 0 && !PlantOlderRun(writer, result))
+        return result;
     const auto area = DvrEventTable::Build(result.events, o.eventFirstIndex);
     if (!writer.WriteEventArea(area.data()) || !writer.Close()) {
         result.error = writer.Error();
@@ -359,6 +363,48 @@ DvrRecorder::Result DvrRecorder::Record() {
     result.ok = true;
     result.diskBytes = writer.SizeBytes();
     result.packetsWritten = written;
-    result.streamLength = std::min(written, slots) - 1;
     return result;
+}
+
+bool DvrRecorder::PlantOlderRun(DvrImageWriter& writer, Result& result) const {
+    const Options& o = m_options;
+    Options older = o;
+    older.output = o.output + ".older";
+    older.seconds = o.olderRunSeconds;
+    std::tm start = o.start;
+    const std::time_t dayBefore = timegm(&start) - 24 * 3600;
+    gmtime_r(&dayBefore, &older.start);
+    older.shape = Shape::Fresh;
+    older.diskBytes = 0;
+    older.events = 0;
+    older.damage.clear();
+    older.olderRunPacket = 0;
+    const Result recorded = DvrRecorder(older).Record();
+    std::vector<std::uint8_t> packet(CQX4KPacket::kSize);
+    FILE* in = recorded.ok ? std::fopen(older.output.c_str(), "rb") : nullptr;
+    const std::uint64_t count = recorded.streamLength + 1;
+    bool ok = in != nullptr && o.olderRunPacket > result.streamLength + 1 &&
+              o.olderRunPacket + count <= writer.CapacityPackets();
+    for (std::uint64_t i = 0; ok && i < count; ++i) {
+        ok = std::fread(packet.data(), 1, packet.size(), in) == packet.size();
+        // The scratch image holds the packets as stored; the writer takes them in logical order.
+        QXExchangeBytes(packet.data(), CQX4KPacket::kSize);
+        ok = ok && writer.WritePacket(o.olderRunPacket + i, packet.data());
+    }
+    if (in != nullptr)
+        std::fclose(in);
+    std::remove(older.output.c_str());
+    if (!ok) {
+        result.error = recorded.ok ? "the older recording does not fit beyond the stream's end "
+                                     "with a gap before it, or cannot be copied"
+                                   : recorded.error;
+        return false;
+    }
+    result.olderRunFirst = o.olderRunPacket;
+    result.olderRunLast = o.olderRunPacket + count - 1;
+    for (FrameTruth frame : recorded.frames) {
+        frame.packet += o.olderRunPacket;
+        result.olderFrames.push_back(frame);
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "DvrEventTable.h"
+#include "DvrImageWriter.h"
 #include "DvrPicture.h"
 #include "QXTimestamp.h"
 
@@ -39,6 +40,10 @@ public:
         int events = 1;              // recording spans in the event table
         int eventFirstIndex = 0;     // where they begin in the table's ring: even, 0-128
         std::vector<Damage> damage;
+        // An older recording of that many seconds, recorded a day before `start`, left on the
+        // disk from this packet on, beyond the stream's end (0: none).
+        std::uint64_t olderRunPacket = 0;
+        double olderRunSeconds = 5;
     };
 
     struct FrameTruth {
@@ -61,6 +66,10 @@ public:
         std::vector<FrameTruth> frames;   // surviving frames in disk order
         std::vector<DvrEventTable::Event> events;
         std::vector<std::int16_t> sound; // the source sound, 8000 samples per second
+        // The disk packets of the older recording, when one was asked for.
+        std::uint64_t olderRunFirst = 0;
+        std::uint64_t olderRunLast = 0;
+        std::vector<FrameTruth> olderFrames; // its frames, their packets on this disk
     };
 
     // Called with each source picture in recording order (for the ground truth).
@@ -75,6 +84,9 @@ public:
     static constexpr int kSamplesPerPacket = 4000;
 
 private:
+    // Records the older recording into a scratch image and copies its packets into `writer`.
+    bool PlantOlderRun(DvrImageWriter& writer, Result& result) const;
+
     Options m_options;
     PictureSink m_pictureSink;
 };

@@ -27,7 +27,10 @@ const char* const kUsage =
     "  --events N          recording spans in the event table (default 1, at most 63)\n"
     "  --event-first-index N  where the spans begin in the table's ring: even, 0-128\n"
     "  --damage KIND:N     invalid:PACKET, truncate:FRAME or oversize:FRAME (repeatable)\n"
-    "  --truth DIR         write the source pictures, sound and frame list into DIR\n";
+    "  --truth DIR         write the source pictures, sound and frame list into DIR\n"
+    "  --older-run PACKET  leave an older recording (a day earlier) from disk packet PACKET on,\n"
+    "                      beyond the stream's end\n"
+    "  --older-seconds S   length of that older recording (default 5)\n";
 
 int UsageError(const std::string& text) {
     std::fprintf(stderr, "dvrsynth: %s\n%s", text.c_str(), kUsage);
@@ -191,6 +194,13 @@ int main(int argc, char** argv) {
                 return UsageError(
                     "--damage takes invalid:PACKET, truncate:FRAME or oversize:FRAME");
             options.damage.push_back(damage);
+        } else if (a == "--older-run") {
+            if (!number(n) || n <= 0)
+                return UsageError("--older-run takes a disk packet beyond the stream's end");
+            options.olderRunPacket = static_cast<std::uint64_t>(n);
+        } else if (a == "--older-seconds") {
+            if (!value(text) || (options.olderRunSeconds = std::atof(text.c_str())) <= 0)
+                return UsageError("--older-seconds takes a positive length");
         } else if (a == "--truth") {
             if (!value(truthFolder))
                 return UsageError("--truth takes a folder");
@@ -222,10 +232,12 @@ int main(int argc, char** argv) {
         return 1;
     }
     std::printf("{\"image\":\"%s\",\"disk_bytes\":%llu,\"packets\":%llu,\"stream_length\":%llu,"
-                "\"frames\":%zu,\"events\":%zu,\"audio_seconds\":%.1f}\n",
+                "\"frames\":%zu,\"events\":%zu,\"audio_seconds\":%.1f,\"older_run\":[%llu,%llu]}\n",
                 options.output.c_str(), static_cast<unsigned long long>(result.diskBytes),
                 static_cast<unsigned long long>(result.packetsWritten),
                 static_cast<unsigned long long>(result.streamLength), result.frames.size(),
-                result.events.size(), result.sound.size() / double(DvrRecorder::kSampleRate));
+                result.events.size(), result.sound.size() / double(DvrRecorder::kSampleRate),
+                static_cast<unsigned long long>(result.olderRunFirst),
+                static_cast<unsigned long long>(result.olderRunLast));
     return 0;
 }

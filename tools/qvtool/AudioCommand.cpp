@@ -16,7 +16,6 @@
 namespace {
 const char* const kName = "audio";
 const char* const kUsage = "usage: qvtool audio IMAGE|--drive PATH --wav OUT.wav [--volume 0..100]";
-constexpr int kDefaultVolume = 50;
 constexpr std::uint32_t kStallTimeoutMs = 5000;
 
 // A WAV file that holds no sound is no output to leave behind.
@@ -31,7 +30,7 @@ int RunAudio(const std::vector<std::string>& arguments) {
     if (int status = QvToolDrive::OpenStream(kName, arguments, {"--wav", "--volume"}, stream, rest))
         return status;
     std::string wav;
-    int volume = kDefaultVolume;
+    int volume = QvToolCommand::kDefaultVolume;
     for (std::size_t i = 0; i < rest.size(); i += 2) {
         if (rest[i] == "--wav" && i + 1 < rest.size()) {
             wav = rest[i + 1];

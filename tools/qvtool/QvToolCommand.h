@@ -10,6 +10,8 @@ namespace QvToolCommand {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+// The volume (0-100, as the viewer's slider) qvtool plays and exports sound at unless told.
+constexpr int kDefaultVolume = 50;
 
 struct Entry {
     std::string summary; // one line for the usage text
