@@ -126,10 +126,15 @@ void CKWPlaybackEngine::Pause() {
         std::lock_guard lock(m_mutex);
         m_paused = true;
     }
+    DiscardSound();
+    m_wake.notify_all();
+}
+
+void CKWPlaybackEngine::DiscardSound() {
     if (m_audio != nullptr) {
+        std::lock_guard sound(m_soundMutex);
         m_audio->Discard();
     }
-    m_wake.notify_all();
 }
 
 void CKWPlaybackEngine::Resume() {
@@ -155,9 +160,7 @@ void CKWPlaybackEngine::Seek(double seconds) {
         m_position = seconds;
         m_showOne = true;
     }
-    if (m_audio != nullptr) {
-        m_audio->Discard();
-    }
+    DiscardSound();
     m_wake.notify_all();
 }
 
@@ -182,8 +185,8 @@ void CKWPlaybackEngine::SetVolume(int volume) {
 
 void CKWPlaybackEngine::SetSound(bool on) {
     m_soundOn = on;
-    if (!on && m_audio != nullptr) {
-        m_audio->Discard();
+    if (!on) {
+        DiscardSound();
     }
 }
 
@@ -241,7 +244,16 @@ void CKWPlaybackEngine::UpdateAudio(bool wanted) {
     }
 }
 
+// Sound of a decode that was under way when a pause or a seek came belongs to the time before
+// it and is dropped.
 void CKWPlaybackEngine::PlaySound(const std::int16_t* samples, int frames) {
+    std::lock_guard sound(m_soundMutex);
+    {
+        std::lock_guard lock(m_mutex);
+        if (m_paused || m_restart) {
+            return;
+        }
+    }
     if (!m_soundOn) {
         return;
     }

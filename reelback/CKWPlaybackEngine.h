@@ -68,6 +68,8 @@ private:
     void RestartLocked(double seconds, bool inclusive);
     void UpdateAudio(bool wanted);
     void PlaySound(const std::int16_t* samples, int frames);
+    // Empties the sound output once no write is under way.
+    void DiscardSound();
     void ShowFrame(const KWVideoFrame& frame);
     void Notify(const Listener& listener);
 
@@ -101,6 +103,10 @@ private:
     std::atomic<bool> m_open{false};
     std::atomic<int> m_volume{7800};
     std::atomic<bool> m_soundOn{true};
+    // Held by the worker while it writes sound and by a pause, a seek or the switch while it
+    // discards what was written: sound decoded before them is then written before the discard
+    // or not at all. Taken before m_mutex, never while holding it.
+    std::mutex m_soundMutex;
 
     mutable std::mutex m_pictureMutex;
     std::shared_ptr<const KWPicture> m_picture;

@@ -6,6 +6,7 @@
 #include "QvToolCommand.h"
 #include "QvToolDrive.h"
 #include "QvToolJson.h"
+#include "QvToolModeWatch.h"
 
 #include <cstdio>
 #include <cstdlib>
@@ -29,16 +30,8 @@ std::set<std::string> MysFiles(const std::string& folder) {
     return files;
 }
 
-bool WaitForMode(CQXStorageDeviceManager& manager, std::uint32_t mode) {
-    for (std::uint32_t waited = 0; manager.GetPlayMode() != mode; waited += kPollMs) {
-        if (waited > kModeTimeoutMs)
-            return false;
-        KWSleep(kPollMs);
-    }
-    return true;
-}
-
 int RunCapture(const std::vector<std::string>& arguments) {
+    QvToolModeWatch modes; // outlives the reader that reports to it
     CQXMysFileManager files;
     QvToolDrive::Stream stream;
     std::vector<std::string> rest;
@@ -75,23 +68,28 @@ int RunCapture(const std::vector<std::string>& arguments) {
     const std::set<std::string> before = MysFiles(directory);
 
     CQXStorageDeviceManager& manager = *stream.manager;
+    manager.AddListenerObject(&modes);
     const std::uint8_t formatted = 0;
     if (!manager.StartStreaming(formatted)) {
         std::fprintf(stderr, "qvtool capture: the stream cannot be played\n");
         return QvToolCommand::kExitFailure;
     }
     // "onef" to the packet shows one channel cycle there and pauses.
+    const std::size_t stepped = modes.Mark();
     manager.SetPlayMode(QXPlayMode::kOneForward, static_cast<std::uint32_t>(from));
-    if (!WaitForMode(manager, QXPlayMode::kPause) || !manager.StartCapture(directory)) {
+    const bool paused =
+        modes.WaitFor(stepped, {QXPlayMode::kOneForward, QXPlayMode::kPause}, kModeTimeoutMs);
+    const std::size_t started = modes.Mark();
+    if (!paused || !manager.StartCapture(directory) ||
+        !modes.WaitFor(started, {QXPlayMode::kPlay}, kModeTimeoutMs)) {
         std::fprintf(stderr, "qvtool capture: the stream did not pause at packet %lu\n", from);
         manager.StopStreaming();
         return QvToolCommand::kExitFailure;
     }
     // Plays until the time is up, or until the end of the recording pauses the stream.
     const std::uint32_t start = KWGetTickCount();
-    KWSleep(kPollMs);
     while (KWTicksSince(start, KWGetTickCount()) < seconds * 1000 &&
-           manager.GetPlayMode() != QXPlayMode::kPause)
+           !modes.HasSeen(started, {QXPlayMode::kPlay, QXPlayMode::kPause}))
         KWSleep(kPollMs);
     manager.StopCapture();
     manager.StopStreaming();

@@ -9,8 +9,8 @@
 #include "QvToolDrive.h"
 #include "QvToolJson.h"
 #include "QvToolMessageLog.h"
+#include "QvToolModeWatch.h"
 
-#include <atomic>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -21,7 +21,6 @@ const char* const kUsage = "usage: qvtool snapshot IMAGE|--drive PATH --packet P
                            "[--size WxH] [--bmp]";
 constexpr long kDefaultWidth = 608;
 constexpr long kDefaultHeight = 450;
-constexpr std::uint32_t kPollMs = 5;
 constexpr std::uint32_t kHoldTimeoutMs = 30000;
 
 struct Options {
@@ -59,31 +58,6 @@ int ParseOptions(const std::vector<std::string>& rest, Options& options) {
     return QvToolCommand::kExitOk;
 }
 
-// Counts the pauses the reader reports: a step has ended when one more has come.
-class PauseCounter : public CKWObject {
-public:
-    KWResult OnListenerSend(std::uint32_t message, KWWParam wParam, KWLParam) override {
-        if (message == CQXStorageDeviceManager::kMessageModeChanged && wParam == QXPlayMode::kPause)
-            ++m_pauses;
-        return 0;
-    }
-    std::uint32_t Get() const { return m_pauses; }
-
-private:
-    std::atomic<std::uint32_t> m_pauses{0};
-};
-
-// Waits until the reader has paused `pauses` times and every frame it delivered is drawn.
-bool WaitUntilHeld(const PauseCounter& counter, std::uint32_t pauses, CQXScreenManager4& screen) {
-    const std::uint32_t start = KWGetTickCount();
-    while (counter.Get() < pauses || screen.GetQueuedFrameCount() != 0) {
-        if (KWTicksSince(start, KWGetTickCount()) > kHoldTimeoutMs)
-            return false;
-        KWSleep(kPollMs);
-    }
-    return true;
-}
-
 int Fail(QvToolMessageLog& log, const std::string& text) {
     log.Print(stderr);
     std::fprintf(stderr, "qvtool snapshot: %s\n", text.c_str());
@@ -108,7 +82,7 @@ int RunSnapshot(const std::vector<std::string>& arguments) {
     if (!view.Open())
         return Fail(log, "the view could not be created");
     CQXScreenManager4& screen = view.GetScreenManager();
-    PauseCounter pauses;
+    QvToolModeWatch modes;
     QvToolDrive::Stream stream;
     if (int status = QvToolDrive::Open(kName, path, stream, &screen))
         return status;
@@ -119,15 +93,19 @@ int RunSnapshot(const std::vector<std::string>& arguments) {
                              std::to_string(stream.device->GetStreamLength()));
     // Paused first, so that only the frames of the step count as drawn from the packet. A
     // stream that pauses by itself at its end counts as paused too.
-    manager.AddListenerObject(&pauses);
+    manager.AddListenerObject(&modes);
     if (!manager.StartStreaming(0))
         return Fail(log, "the stream cannot be played");
+    // Held once the pause has come and every frame the reader delivered is drawn.
+    const auto drawn = [&screen] { return screen.GetQueuedFrameCount() == 0; };
     manager.SetPlayMode(QXPlayMode::kPause, QXPlayMode::kNoTarget);
-    bool held = WaitUntilHeld(pauses, 1, screen);
+    bool held = modes.WaitFor(0, {QXPlayMode::kPause}, kHoldTimeoutMs, drawn);
     const std::uint32_t drawnBefore = screen.GetFramesTaken() - screen.GetDecodeFailures();
     if (held) {
+        const std::size_t mark = modes.Mark();
         manager.SetPlayMode(QXPlayMode::kOneForward, static_cast<std::uint32_t>(options.packet));
-        held = WaitUntilHeld(pauses, 2, screen);
+        held = modes.WaitFor(mark, {QXPlayMode::kOneForward, QXPlayMode::kPause}, kHoldTimeoutMs,
+                             drawn);
     }
     manager.StopStreaming();
     manager.CloseAllDevices();
