@@ -17,9 +17,10 @@ public:
     StepPlayer() { SetPacing(false); }
     using CQXMysPlayer::OpenFile;
 
-    // Sets the mode and reads up to `steps` records in it; stops at a failure or when the
-    // player is at the last record going forward.
-    void Steps(std::uint32_t mode, std::uint64_t steps) {
+    // Sets the mode and reads up to `steps` records in it; stops at a failure, at the end of
+    // the records it can pass, or at the edge of the file it is moving to. Returns false when
+    // all steps were taken without stopping.
+    bool Steps(std::uint32_t mode, std::uint64_t steps) {
         const Command command{mode, QXPlayMode::kNoTarget, 0};
         OnCommand(&command);
         const int cycles = QXPlayMode::BackwardCycles(mode);
@@ -27,10 +28,12 @@ public:
             const int result = cycles > 0 ? ReadRecordBefore(cycles) : ReadRecord(SkipCount(mode));
             for (std::uint32_t i = 0; i < kFrames; ++i)
                 GetFrame(i).Reset();
-            if (result == kFailed || (cycles == 0 && GetEdgeState() == kEdgeLast) ||
+            if (result == kFailed || result == kEndOfRecords ||
+                (cycles == 0 && GetEdgeState() == kEdgeLast) ||
                 (cycles > 0 && GetEdgeState() == kEdgeFirst))
-                return;
+                return true;
         }
+        return false;
     }
 };
 
@@ -57,9 +60,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     if (!player.OpenFile(file.Path()))
         return 0;
-    // Playing forward cannot read more records than the file holds; the bound also ends a
-    // player that keeps going back to a record it has read.
-    player.Steps(QXPlayMode::kPlay, records);
+    // Playing forward reads each record once at most: one that keeps going has gone back to
+    // records it played before.
+    if (!player.Steps(QXPlayMode::kPlay, records))
+        std::abort();
     player.Steps(QXPlayMode::kReverse, kTurnSteps);
     player.Steps(QXPlayMode::kFastForward4, kTurnSteps);
     player.Steps(QXPlayMode::kRewind8, kTurnSteps);
