@@ -92,6 +92,8 @@ void CDeviceDetectionDlg::Update() {
     }
     m_timer->stop();
     if (counts.formatted == 0) {
+        if (m_nothingFound)
+            m_nothingFound();
         KWMessageBox(kNoDeviceText, kNoDeviceCaption,
                      KWMessageBoxFlags::kOk | KWMessageBoxFlags::kIconExclamation);
     }

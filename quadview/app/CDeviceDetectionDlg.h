@@ -3,6 +3,8 @@
 
 #include <QDialog>
 
+#include <functional>
+
 class CQXStorageDeviceManager;
 class QLabel;
 class QProgressBar;
@@ -23,6 +25,10 @@ public:
 
     explicit CDeviceDetectionDlg(CQXStorageDeviceManager& manager, QWidget* parent = nullptr);
     ~CDeviceDetectionDlg() override;
+
+    // Runs `tell` when the examination ends without a DVR disk, before the user is told so
+    // (the program names the drives it examined on its terminal).
+    void SetNothingFoundHandler(std::function<void()> tell) { m_nothingFound = std::move(tell); }
 
     // The share of examined drives, "n %" of the text, rounded down; 100 without drives.
     static int Percent(int drives, int examining);
@@ -49,4 +55,5 @@ private:
     QProgressBar* m_progress = nullptr;
     QLabel* m_percent = nullptr;
     QTimer* m_timer = nullptr;
+    std::function<void()> m_nothingFound;
 };

@@ -215,6 +215,7 @@ CViewerDlg::CViewerDlg(KWDriveList drives, StartSound sound, QWidget* parent)
     m_deviceManager.AddListenerWindow(&m_target);
     m_deviceManager.OpenAllDevices(&m_screenManager, &m_waveManager, &m_mysFileManager);
     CDeviceDetectionDlg detection(m_deviceManager, this);
+    detection.SetNothingFoundHandler([this] { PrintDriveFindings(); });
     if (KWRunModal(detection) != QDialog::Accepted) {
         EndStart();
         KWMessageBox(kTerminatedText, kTerminatedCaption, Box::kOk | Box::kIconExclamation);
@@ -284,7 +285,6 @@ void CViewerDlg::FinishStart() {
     m_mysFileManager.SetOutputs(&m_screenManager, &m_waveManager);
     SetStartTooltips(formatted);
     if (formatted == 0) {
-        PrintDriveFindings();
         KWMessageBox(kNoDeviceText, kNoDeviceCaption, Box::kOk | Box::kIconExclamation);
         m_workingMode = kMysPlayerMode;
     }

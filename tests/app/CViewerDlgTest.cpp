@@ -320,7 +320,7 @@ TEST_F(CViewerDlgTest, TerminationEndsTheProgramWhileItsNoDeviceNoticeWaits) {
                       "' && exec env QT_QPA_PLATFORM=offscreen QUADVIEW_DRIVES='" + blank.Path() +
                       "' " + KWBuiltProgram("quadview") + " 2>&1");
     ASSERT_TRUE(program.IsStarted());
-    // The terminal hears why there is no disk right before the notice is shown.
+    // The terminal hears why there is no disk right before the detection's notice is shown.
     ASSERT_TRUE(program.WaitForOutput("holds no recorded stream", kGenerousMs)) << program.Output();
     RunEventsFor(kNoticeShowsMs);
     ASSERT_EQ(::kill(program.Id(), SIGTERM), 0);
