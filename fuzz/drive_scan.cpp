@@ -5,6 +5,7 @@
 #include "CQX4KPacket.h"
 #include "CQXStorageDevice.h"
 #include "FuzzMemoryFile.h"
+#include "KWIdeStorageDevice.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -14,20 +15,6 @@
 
 namespace {
 constexpr std::size_t kMaxPackets = 1 << 16;
-
-class IdentifiedDrive : public CQXStorageDevice {
-public:
-    explicit IdentifiedDrive(const KWRawDrive::IdentifyData& identify) : m_identify(identify) {}
-
-protected:
-    bool RequestIdentify(KWRawDrive::IdentifyData& data) override {
-        data = m_identify;
-        return true;
-    }
-
-private:
-    KWRawDrive::IdentifyData m_identify;
-};
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -44,7 +31,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                       data + identifyBytes + p * CQX4KPacket::kHeaderSize,
                       CQX4KPacket::kHeaderSize);
 
-    IdentifiedDrive drive(identify);
+    IdeStorageDevice drive(identify);
     drive.SetDriveList(std::make_shared<const KWDriveList>(KWDriveList{image.Path()}));
     if (!drive.Open(0, 0))
         return 0;

@@ -243,15 +243,9 @@ int CQXMysPlayer::ReadRecord(int skip) {
         }
     }
 
-    const int result = LoadRecord(header, false);
-    if (result == kAbandoned)
-        m_position = start;
-    if (result == kFailed || result == kAbandoned)
-        return result;
-    m_edge = edge;
-    m_landing = false;
-    if (edge == kEdgeLast) // the last record stays the next one to read
-        m_position -= header.length + QXMysRecordHeader::kSize;
+    const int result = LoadFoundRecord(header, false, start, edge);
+    if (result != kFailed && result != kAbandoned && edge == kEdgeLast)
+        m_position -= header.length + QXMysRecordHeader::kSize; // stays the next one to read
     return result;
 }
 
@@ -281,7 +275,13 @@ int CQXMysPlayer::ReadRecordBefore(int cycles) {
             --frames;
     }
 
-    const int result = LoadRecord(header, true);
+    return LoadFoundRecord(header, true, start, edge);
+}
+
+// Loads the record a step found; an abandoned load puts the read back where the step began.
+int CQXMysPlayer::LoadFoundRecord(const QXMysRecordHeader& header, bool landed, std::uint64_t start,
+                                  Edge edge) {
+    const int result = LoadRecord(header, landed);
     if (result == kAbandoned)
         m_position = start;
     if (result == kFailed || result == kAbandoned)

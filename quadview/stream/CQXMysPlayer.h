@@ -117,6 +117,8 @@ private:
     // Loads the record whose header was just read; a video record landed on by a backward mode
     // gets its true picture.
     int LoadRecord(const QXMysRecordHeader& header, bool landed);
+    int LoadFoundRecord(const QXMysRecordHeader& header, bool landed, std::uint64_t start,
+                        Edge edge);
     int LoadAudio(const QXMysRecordHeader& header);
     int LoadVideo(const QXMysRecordHeader& header, bool landed);
     void Pace(const QXMysRecordHeader& header);

@@ -1,5 +1,6 @@
 #pragma once
 #include "CQXStorageDevice.h"
+#include "KWIdeStorageDevice.h"
 #include "KWMailbox.h"
 #include "KWRecordingTarget.h"
 
@@ -25,21 +26,6 @@ inline std::vector<std::uint32_t> MessageNumbers(const KWRecordingTarget& target
         numbers.push_back(m.message);
     return numbers;
 }
-
-// A device that answers the identify request with recorded data, as an ATA drive would.
-class IdeStorageDevice : public CQXStorageDevice {
-public:
-    explicit IdeStorageDevice(const KWRawDrive::IdentifyData& identify) : m_identify(identify) {}
-
-protected:
-    bool RequestIdentify(KWRawDrive::IdentifyData& data) override {
-        data = m_identify;
-        return true;
-    }
-
-private:
-    KWRawDrive::IdentifyData m_identify;
-};
 
 // Identify data in the layout of a drive's answer: 16-bit little-endian words.
 inline KWRawDrive::IdentifyData IdentifyData(std::uint32_t sectors28, bool has48Bit,

@@ -3,6 +3,7 @@
 #include "DvrRecorder.h"
 #include "KWAviCodecs.h"
 #include "KWAviProbe.h"
+#include "KWJsonField.h"
 #include "KWTempDir.h"
 #include "RunQvTool.h"
 
@@ -42,16 +43,8 @@ protected:
     }
 
     static std::string Disk(const std::string& name) { return *s_dir / name; }
-    // The value of a JSON field of the output, without quotes.
     static std::string Field(const std::string& json, const std::string& name) {
-        const std::size_t at = json.find("\"" + name + "\":");
-        if (at == std::string::npos)
-            return "";
-        std::size_t begin = at + name.size() + 3;
-        const bool quoted = json[begin] == '"';
-        begin += quoted;
-        const std::size_t end = json.find_first_of(quoted ? "\"" : ",}", begin);
-        return json.substr(begin, end - begin);
+        return KWJsonField(json, name);
     }
     std::vector<std::string> OutputFiles() const {
         std::vector<std::string> names;

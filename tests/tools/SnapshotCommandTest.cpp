@@ -1,6 +1,7 @@
 // qvtool snapshot runs as a program on a synthetic disk of four channels: it holds one channel
 // cycle from a packet and saves it as the viewer's capture does.
 #include "DvrSuiteDisk.h"
+#include "KWJsonField.h"
 #include "KWTempDir.h"
 #include "RunQvTool.h"
 
@@ -62,16 +63,8 @@ protected:
         }
         return times;
     }
-    // The value of a JSON field of the output, without quotes.
     static std::string Field(const std::string& json, const std::string& name) {
-        const std::size_t at = json.find("\"" + name + "\":");
-        if (at == std::string::npos)
-            return "";
-        std::size_t begin = at + name.size() + 3;
-        const bool quoted = json[begin] == '"';
-        begin += quoted;
-        const std::size_t end = json.find_first_of(quoted ? "\"" : ",}", begin);
-        return json.substr(begin, end - begin);
+        return KWJsonField(json, name);
     }
 
     KWTempDir m_out;
