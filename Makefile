@@ -3,6 +3,8 @@ BUILD ?= build
 SANITIZE_BUILD ?= build-sanitize
 FUZZ_BUILD ?= build-fuzz
 FUZZ_SECONDS ?= 30
+FUZZ_RUNS ?=
+FUZZ_TARGETS ?=
 TSAN_BUILD ?= build-tsan
 JOBS ?= $(shell nproc)
 CMAKE_FLAGS ?=
@@ -33,13 +35,14 @@ bench: build
 sanitize:
 	@$(MAKE) --no-print-directory test BUILD=$(SANITIZE_BUILD) CMAKE_FLAGS="-DQV_SANITIZE=address,undefined -DQV_BENCH=OFF"
 
-# Every libFuzzer target for FUZZ_SECONDS seconds, built with clang in a build directory of its
-# own; fails on any crash, hang or leak.
+# Every libFuzzer target (or those FUZZ_TARGETS names) for FUZZ_SECONDS seconds, or for
+# FUZZ_RUNS executions when that is given, built with clang in a build directory of its own;
+# fails on any crash, hang or leak.
 fuzz: deps
 	@cmake -S . -B $(FUZZ_BUILD) -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
 		-DCMAKE_CXX_COMPILER=clang++ -DQV_FUZZ=ON -DQV_TESTS=OFF -DQV_BENCH=OFF $(CMAKE_FLAGS) >/dev/null
 	@cmake --build $(FUZZ_BUILD) -j$(JOBS) --target qvfuzz
-	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS)
+	@bash scripts/run-fuzz.sh $(FUZZ_BUILD) $(FUZZ_SECONDS) "$(FUZZ_RUNS)" "$(FUZZ_TARGETS)"
 
 # The tests of everything that runs threads under ThreadSanitizer, in a build of their own: the
 # thread base, timer service, mailbox, device manager, screen manager, MYS recorder and player,

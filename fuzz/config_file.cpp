@@ -1,12 +1,12 @@
-// The viewer's settings file: each input is written as the file, loaded as the viewer loads
-// it at start and saved as it saves on exit. What was loaded must load again the same after
-// that save.
+// The viewer's settings file: each input is taken as the file's bytes, as the viewer loads it at
+// start. What was taken must be written whole and read back the same, as the viewer saves it on
+// exit and loads it at the next start.
 #include "CConfigFileManager.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -14,12 +14,19 @@
 namespace {
 std::filesystem::path g_directory;
 
-std::vector<KWConfigEntry> Entries(CConfigFileManager& settings) {
-    std::vector<KWConfigEntry> entries;
-    for (std::uint32_t i = 0; i < settings.GetEntryCount(); ++i)
-        entries.push_back(*settings.GetEntry(i));
-    return entries;
-}
+// Reads and writes the table from memory; the file itself is read and written once per run.
+class Settings : public CConfigFileManager {
+public:
+    using CKWConfigFileManager::Parse;
+    using CKWConfigFileManager::Serialise;
+
+    std::vector<KWConfigEntry> Entries() {
+        std::vector<KWConfigEntry> entries;
+        for (std::uint32_t i = 0; i < GetEntryCount(); ++i)
+            entries.push_back(*GetEntry(i));
+        return entries;
+    }
+};
 
 bool Same(const std::vector<KWConfigEntry>& a, const std::vector<KWConfigEntry>& b) {
     if (a.size() != b.size())
@@ -37,7 +44,7 @@ void RemoveDirectory() {
 } // namespace
 
 // The settings live below the current directory: work in a folder of our own, in memory where
-// the system has one, so that the file's flush costs nothing.
+// the system has one.
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     std::string pattern =
         access("/dev/shm", W_OK) == 0 ? "/dev/shm/qvfuzz.XXXXXX" : "/tmp/qvfuzz.XXXXXX";
@@ -49,22 +56,17 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
 }
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
-    std::filesystem::create_directories(CConfigFileManager::kFolderName);
-    {
-        std::ofstream file(std::filesystem::path(CConfigFileManager::kFolderName) /
-                               CConfigFileManager::kFileName,
-                           std::ios::binary | std::ios::trunc);
-        file.write(reinterpret_cast<const char*>(data), static_cast<std::streamsize>(size));
-        if (!file)
-            std::abort();
-    }
-    std::vector<KWConfigEntry> loaded;
-    {
-        CConfigFileManager settings;
-        loaded = Entries(settings);
-    }
-    CConfigFileManager again;
-    if (!Same(loaded, Entries(again)))
+    static Settings settings;
+    // The loader reads no more than a file of the largest size it writes.
+    const std::vector<std::uint8_t> file(
+        data, data + std::min(size, CKWConfigFileManager::kMaxFileBytes));
+    settings.ResetDefaults();
+    if (!settings.Parse(file))
+        return 0;
+    const std::vector<KWConfigEntry> loaded = settings.Entries();
+    const std::vector<std::uint8_t> saved = settings.Serialise();
+    settings.ResetDefaults();
+    if (saved.empty() || !settings.Parse(saved) || !Same(loaded, settings.Entries()))
         std::abort();
     return 0;
 }

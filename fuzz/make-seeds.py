@@ -72,12 +72,8 @@ def mys_of(mys, chosen, file_size=None):
     return bytes(header) + body
 
 
-def identify(sectors):
-    data = bytearray(512)
-    struct.pack_into("<H", data, 0, 0x0040)
-    struct.pack_into("<HH", data, 120, sectors & 0xFFFF, sectors >> 16)
-    struct.pack_into("<H", data, 166, 0x7069)
-    return bytes(data)
+def claimed(sectors):
+    return struct.pack("<I", sectors)
 
 
 def main():
@@ -140,10 +136,10 @@ def make_seeds(build, work):
 
     sectors = len(image) // 512
     write("drive_scan", "small-image",
-          identify(sectors) + b"".join(p[:HEADER] for p in stored[:16]))
+          claimed(sectors) + b"".join(p[:HEADER] for p in stored[:16]))
     ring_stored, ring_image = packets(ring)
     write("drive_scan", "ring-image",
-          identify(len(ring_image) // 512) + b"".join(p[:HEADER] for p in ring_stored[:24]))
+          claimed(len(ring_image) // 512) + b"".join(p[:HEADER] for p in ring_stored[:24]))
 
     def config(directory):
         text = directory.encode() + b"\0"

@@ -65,11 +65,12 @@ protected:
 
     bool m_loaded = false;
 
-private:
     // The table as the file holds it; empty when it would pass kMaxFileBytes.
     std::vector<std::uint8_t> Serialise() const;
     // Takes the file's values when the bytes are a valid file of this table.
     bool Parse(const std::vector<std::uint8_t>& bytes);
+
+private:
     // Replaces the file with the table: written beside it, flushed and renamed over it, so a
     // failed write leaves the file as it was.
     bool WriteFile() const;

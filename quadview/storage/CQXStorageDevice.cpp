@@ -107,7 +107,7 @@ int CQXStorageDevice::StartDataScan() {
         return 1;
     if (!OpenDriveHandle(m_scan))
         return 0;
-    if (!Start(kWorkerWaitMs)) {
+    if (!Start(m_paced ? kWorkerWaitMs : 0)) {
         m_scan.Close();
         return 0;
     }
@@ -115,9 +115,22 @@ int CQXStorageDevice::StartDataScan() {
     return 1;
 }
 
+int CQXStorageDevice::RunDataScan() {
+    if (!IsOpen() || IsBusy() || !OpenDriveHandle(m_scan))
+        return 0;
+    BeginDataScan();
+    while (ScanStep()) {
+    }
+    EndDataScan();
+    return 1;
+}
+
 void CQXStorageDevice::OnThreadEnter() {
-    if (IsProbing() || !m_scan.IsOpen())
-        return;
+    if (!IsProbing() && m_scan.IsOpen())
+        BeginDataScan();
+}
+
+void CQXStorageDevice::BeginDataScan() {
     m_cursor = QXScanCursor{};
     m_scanReads = 0;
     SetStreamLength(0);
@@ -126,13 +139,13 @@ void CQXStorageDevice::OnThreadEnter() {
 void CQXStorageDevice::OnProcess() {
     if (IsProbing()) {
         if (ProbeStep())
-            KWSleep(kStepSleepMs);
-    } else if (m_scan.IsOpen()) {
-        ScanStep();
+            PauseStep();
+    } else if (m_scan.IsOpen() && !ScanStep()) {
+        PushFrontCommand(kCommandStop);
     }
 }
 
-void CQXStorageDevice::ScanStep() {
+bool CQXStorageDevice::ScanStep() {
     const std::uint64_t next = m_cursor.Next();
     bool recorded = false;
     if (next <= UINT32_MAX && SeekSector(next * CQX4KPacket::kSectors, &m_scan)) {
@@ -142,17 +155,22 @@ void CQXStorageDevice::ScanStep() {
     }
     if (!recorded) {
         if (m_cursor.Miss() == QXScanCursor::Outcome::kEnd)
-            PushFrontCommand(kCommandStop);
-        else
-            KWSleep(kStepSleepMs);
-        return;
+            return false;
+        PauseStep();
+        return true;
     }
     const QXScanCursor::Outcome outcome = m_cursor.Hit(GetPacketCount());
     SetStreamLength(m_cursor.length);
     PostToListeners(kMessageScanHit, GetDeviceIndex(), 0);
     if (outcome == QXScanCursor::Outcome::kGrow)
         SetSectorCount((std::uint64_t{m_cursor.length} + 1) * CQX4KPacket::kSectors);
-    KWSleep(kStepSleepMs);
+    PauseStep();
+    return true;
+}
+
+void CQXStorageDevice::PauseStep() const {
+    if (m_paced)
+        KWSleep(kStepSleepMs);
 }
 
 void CQXStorageDevice::EndDataScan() {

@@ -32,6 +32,14 @@ public:
     [[nodiscard]] int SeekSector(std::uint64_t sector, KWRawDrive* handle) override;
 
     int StartDataScan();
+    // Scans the open drive on the calling thread and returns once IsFormatted is final, with the
+    // same notifications as a scan on the worker; for callers with nothing else to do meanwhile.
+    // 0 when the drive is not open, is busy or cannot be opened for the scan.
+    int RunDataScan();
+    // The data scan and the size probe pause kStepSleepMs after each read and the scan's worker
+    // ticks every kWorkerWaitMs, which leaves the drive to the player. Unpaced (measurements,
+    // fuzzing) they read as fast as the drive answers. Takes effect at the next scan.
+    void SetPacing(bool paced) { m_paced = paced; }
 
     // Positions the main handle at a packet; the next ReadPacket without a handle reads it.
     [[nodiscard]] int SeekPacket(std::uint32_t index);
@@ -62,9 +70,12 @@ protected:
     void OnTimer(std::uint32_t timerId) override;
 
 private:
-    void ScanStep();
+    void BeginDataScan();
+    // Tests one packet; false once the scan is over.
+    bool ScanStep();
     void EndDataScan();
     void SetStreamLength(std::uint32_t length);
+    void PauseStep() const;
 
     std::atomic<bool> m_formatted{false};
     mutable std::mutex m_countLock;
@@ -81,4 +92,5 @@ private:
     std::mutex m_timerLock;
     std::atomic<std::uint32_t> m_timerId{0};
     std::atomic<bool> m_closing{false};
+    std::atomic<bool> m_paced{true};
 };

@@ -18,8 +18,10 @@ bool Load(int file, std::uint64_t dataOffset, const QXMysRecordHeader& header,
     const std::uint32_t body =
         length > QXMysRecordHeader::kVideoLead ? length - QXMysRecordHeader::kVideoLead : 0;
     const std::uint32_t take = std::min(body, frame.GetSize());
+    // A record cut off by the file's end would be shown with a previous frame's bytes.
     if (pread(file, frame.GetData(), take,
-              static_cast<off_t>(dataOffset + QXMysRecordHeader::kVideoLead)) < 0)
+              static_cast<off_t>(dataOffset + QXMysRecordHeader::kVideoLead)) !=
+        static_cast<ssize_t>(take))
         return false;
     frame.SetLength(length);
     for (std::uint32_t i = 1; i < QXVideoStartCode::kLength; ++i)

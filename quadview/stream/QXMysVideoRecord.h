@@ -9,7 +9,7 @@ namespace QXMysVideoRecord {
 // Loads the record with `header`, whose data begins at `dataOffset` of the open file, into
 // `frame` as the device reader had it: the frame from its header byte on with the next frame's
 // start code put back after it, its slices found, its channels and time from the record header.
-// The frame is not marked complete. False when the data cannot be read.
+// The frame is not marked complete. False when the data cannot be read whole.
 bool Load(int file, std::uint64_t dataOffset, const QXMysRecordHeader& header,
           CQXVideoFrame& frame);
 // The channel index of such a frame, given the byte that follows its start code in the record:

@@ -19,7 +19,8 @@ struct ScannedImage {
 
     explicit ScannedImage(std::uint64_t bytes) : image(dir / "disk.img", bytes) {}
 
-    void Scan() {
+    void Scan(bool paced = true) {
+        device.SetPacing(paced);
         device.AddListenerWindow(&target);
         device.SetDriveList(std::make_shared<const KWDriveList>(KWDriveList{image.Path()}));
         ASSERT_EQ(device.Open(0, 0), 1);
@@ -64,6 +65,19 @@ TEST(CQXStorageDevice, MissWithStepFourRetriesOnePacketAfterTheLengthAndMissWith
     EXPECT_EQ(disk.device.GetStreamLength(), 5u);
     EXPECT_EQ(disk.device.GetScanReadCount(), 9u);
     EXPECT_EQ(CountOf(disk.target, CQXStorageDevice::kMessageScanHit), 5u);
+}
+
+TEST(CQXStorageDevice, AnUnpacedProbeAndScanFindWhatPacedOnesFind) {
+    ScannedImage paced(KWTestImage::CylinderBytes(1));
+    ScannedImage unpaced(KWTestImage::CylinderBytes(1));
+    paced.image.WriteDataPackets(0, 6);
+    unpaced.image.WriteDataPackets(0, 6);
+    paced.Scan(true);
+    unpaced.Scan(false);
+    EXPECT_EQ(unpaced.device.GetStreamLength(), 5u);
+    EXPECT_EQ(unpaced.device.GetScanReadCount(), paced.device.GetScanReadCount());
+    EXPECT_EQ(unpaced.device.GetPacketCount(), paced.device.GetPacketCount());
+    EXPECT_EQ(unpaced.target.Received(), paced.target.Received());
 }
 
 TEST(CQXStorageDevice, ScanReadsLogarithmicallyManyPackets) {

@@ -93,6 +93,21 @@ TEST(CQX4KPacket, ExchangeBytesSwapsEveryWordOfThePacket) {
         ASSERT_EQ(packet.GetAt(i), static_cast<std::uint8_t>((i ^ 1) * 7)) << i;
 }
 
+TEST(CQX4KPacket, ExchangeBytesOfAnyLengthSwapsWholeWordsOnlyAndStaysInside) {
+    // Lengths around the eight-byte steps, an odd one leaving its last byte, inside a guard.
+    for (std::uint32_t length = 0; length <= 19; ++length) {
+        std::array<std::uint8_t, 24> bytes{};
+        for (std::uint32_t i = 0; i < bytes.size(); ++i)
+            bytes[i] = static_cast<std::uint8_t>(i + 1);
+        QXExchangeBytes(bytes.data() + 1, length);
+        for (std::uint32_t i = 0; i < bytes.size(); ++i) {
+            const bool inWord = i >= 1 && i < 1 + length / 2 * 2;
+            const std::uint32_t from = inWord ? 1 + ((i - 1) ^ 1) : i;
+            ASSERT_EQ(bytes[i], from + 1) << "length " << length << ", byte " << i;
+        }
+    }
+}
+
 TEST(CQX4KPacket, VideoStartCodeMustLieWhollyInsideThePayload) {
     const std::uint8_t code[] = {0x00, 0x00, 0x01, 0xF8};
     auto withCodeAt = [&](std::uint32_t offset) {

@@ -155,6 +155,24 @@ TEST(CQXMysPlayer, AnAudioRecordLongerThanTheFrameIsCutAndTheRestPassedOver) {
     EXPECT_EQ(player.Loaded(), 1u);
 }
 
+TEST(CQXMysPlayer, AVideoRecordRunningPastTheFileEndIsNotShown) {
+    KWTempDir dir;
+    const auto offsets = WriteMysFile(dir / "a.mys", VideoRecords(3, {0}));
+    // The last record's length word claims more bytes than the finished file holds.
+    const std::uint8_t length[4] = {0xA0, 0x0F, 0, 0};
+    std::fstream file(dir / "a.mys", std::ios::binary | std::ios::in | std::ios::out);
+    file.seekp(static_cast<std::streamoff>(offsets[2] + 16));
+    file.write(reinterpret_cast<const char*>(length), sizeof length);
+    file.close();
+    StepPlayer player;
+    ASSERT_EQ(player.OpenFile(dir / "a.mys"), 1);
+    EXPECT_EQ(player.ReadRecord(0), CQXMysPlayer::kKeyVideo);
+    EXPECT_EQ(player.Loaded(), 0u);
+    EXPECT_EQ(player.ReadRecord(0), CQXMysPlayer::kVideo);
+    EXPECT_EQ(player.Loaded(), 1u);
+    EXPECT_EQ(player.ReadRecord(0), CQXMysPlayer::kFailed);
+}
+
 TEST(CQXMysPlayer, AVideoRecordLoadsAsTheDeviceFrameWithItsChannelsInStreamOrder) {
     KWTempDir dir;
     std::vector<TestRecord> records = VideoRecords(2, {0}, 0x03); // channels 1 and 2
