@@ -8,6 +8,7 @@
 #include "QXVideoScan.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -204,40 +205,55 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
     return 1;
 }
 
+namespace {
+
+// Reads a coefficient whose code the short table does not hold: a longer code or an escape.
+// Moves `i` on to the coefficient's position and gives its level with its sign; false for bits
+// that start no code.
+bool ReadRareCoefficient(QXBitReader& bits, int& i, int& level) {
+    using namespace QXDctCoefficientCode;
+    const std::uint32_t next = bits.Show(kLongestCode + 1);
+    const Entry& entry = Lookup(next >> 1);
+    if (entry.kind == kRunLevel) {
+        i += entry.run + 1;
+        const bool negative = (next >> (kLongestCode - entry.length)) & 1;
+        level = negative ? -entry.level : entry.level;
+        bits.Drop(entry.length + 1);
+        return true;
+    }
+    if (entry.kind != kEscape)
+        return false;
+    bits.Drop(entry.length);
+    i += static_cast<int>(bits.Read(kEscapeRunBits)) + 1;
+    level = static_cast<int>(bits.Read(kEscapeLevelBits));
+    if (level == 0)
+        level = static_cast<int>(bits.Read(kEscapeLevelBits));
+    else if (level == 128)
+        level = static_cast<int>(bits.Read(kEscapeLevelBits)) - 256;
+    else if (level > 128)
+        level -= 256;
+    return true;
+}
+
+} // namespace
+
 int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64],
                                       unsigned& rows) {
     using namespace QXDctCoefficientCode;
     block[0] = static_cast<std::int32_t>(bits.Read(kDcBits)) * QXVideoScan::kDcScale;
     rows = 1;
-    for (int i = 1;; ++i) {
-        // A table code and its sign bit fit the 32 bits Fill leaves.
+    for (int i = 0;;) {
+        // A code and its sign bit, or an escape with its fields, fit the 32 bits Fill leaves.
         bits.Fill();
-        const std::uint32_t next = bits.Show(kLongestCode + 1);
-        const Entry& entry = Lookup(next >> 1);
-        int level;
-        bool negative;
-        if (entry.kind == kRunLevel) {
-            i += entry.run;
-            level = entry.level;
-            negative = (next >> (kLongestCode - entry.length)) & 1;
-            bits.Drop(entry.length + 1);
-        } else if (entry.kind == kEndOfBlock) {
-            bits.Drop(entry.length);
-            return 1;
-        } else if (entry.kind == kEscape) {
-            bits.Drop(entry.length);
-            i += static_cast<int>(bits.Read(kEscapeRunBits));
-            level = static_cast<int>(bits.Read(kEscapeLevelBits));
-            if (level == 0)
-                level = static_cast<int>(bits.Read(kEscapeLevelBits));
-            else if (level == 128)
-                level = static_cast<int>(bits.Read(kEscapeLevelBits)) - 256;
-            else if (level > 128)
-                level -= 256;
-            negative = level < 0;
-            if (negative)
-                level = -level;
-        } else {
+        const ShortEntry& code = kShortTable.entries[bits.Show(kShortBits)];
+        int level = code.level;
+        if (level != 0) {
+            i += code.advance;
+            bits.Drop(code.length);
+        } else if (code.length != 0) {
+            bits.Drop(code.length);
+            return 1; // end of block
+        } else if (!ReadRareCoefficient(bits, i, level)) {
             return 0;
         }
         if (i >= 64)
@@ -245,12 +261,9 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t
         const int j = QXVideoScan::kZigZag[i];
         rows |= 1u << (j / kBlockSize);
         const int value =
-            (QXVideoScan::kIntraMatrix[j] * scale * level) >> QXVideoScan::kLevelShift;
-        if (!negative)
-            block[j] = std::min(value, QXVideoScan::kCoefficientMax);
-        else
-            block[j] =
-                value > -QXVideoScan::kCoefficientMin ? QXVideoScan::kCoefficientMin : -value;
+            (QXVideoScan::kIntraMatrix[j] * scale * std::abs(level)) >> QXVideoScan::kLevelShift;
+        block[j] = level < 0 ? -std::min(value, -QXVideoScan::kCoefficientMin)
+                             : std::min(value, QXVideoScan::kCoefficientMax);
     }
 }
 

@@ -205,11 +205,12 @@ KW_AVX2_INLINE inline void Finish(__m256i x0, __m256i x2, __m256i x3, __m256i x4
 
 // Pairs of the 16-bit coefficients `a` and `b` of the row in each 128-bit half of `c`, four
 // times in each half.
-KW_AVX2_INLINE inline __m256i Pairs(__m256i c, char a, char b) {
-    const char lo = static_cast<char>(2 * a), hi = static_cast<char>(2 * b);
-    const __m128i order = _mm_setr_epi8(lo, lo + 1, hi, hi + 1, lo, lo + 1, hi, hi + 1, lo, lo + 1,
-                                        hi, hi + 1, lo, lo + 1, hi, hi + 1);
-    return _mm256_shuffle_epi8(c, _mm256_broadcastsi128_si256(order));
+template <char A, char B> KW_AVX2_INLINE inline __m256i Pairs(__m256i c) {
+    constexpr char a = 2 * A, b = 2 * B;
+    return _mm256_shuffle_epi8(c, _mm256_setr_epi8(a, a + 1, b, b + 1, a, a + 1, b, b + 1, a, a + 1,
+                                                   b, b + 1, a, a + 1, b, b + 1, a, a + 1, b, b + 1,
+                                                   a, a + 1, b, b + 1, a, a + 1, b, b + 1, a, a + 1,
+                                                   b, b + 1));
 }
 
 // Four pairs of 16-bit weights, (w[2i], w[2i + 1]) for lane i of each half.
@@ -239,12 +240,12 @@ KW_AVX2_INLINE inline void RowPair(__m256i& first, __m256i& second) {
     const __m256i c = _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
     constexpr std::int32_t D = 2048;
     const __m256i even =
-        Add(Add(MultiplyPairs(Pairs(c, 0, 4), {D, D, D, -D, D, -D, D, D}),
-                MultiplyPairs(Pairs(c, 2, 6), {W2, W6, W6, -W2, -W6, W2, -W2, -W6})),
+        Add(Add(MultiplyPairs(Pairs<0, 4>(c), {D, D, D, -D, D, -D, D, D}),
+                MultiplyPairs(Pairs<2, 6>(c), {W2, W6, W6, -W2, -W6, W2, -W2, -W6})),
             _mm256_set1_epi32(128));
     const __m256i linear =
-        Add(MultiplyPairs(Pairs(c, 1, 7), {W1, W7, W1 + W7, W7 - W1, W1 - W7, W1 + W7, W7, -W1}),
-            MultiplyPairs(Pairs(c, 3, 5), {W3, W5, W5 - W3, -W3 - W5, -W3 - W5, W3 - W5, -W5, W3}));
+        Add(MultiplyPairs(Pairs<1, 7>(c), {W1, W7, W1 + W7, W7 - W1, W1 - W7, W1 + W7, W7, -W1}),
+            MultiplyPairs(Pairs<3, 5>(c), {W3, W5, W5 - W3, -W3 - W5, -W3 - W5, W3 - W5, -W5, W3}));
     // Lanes 1 and 2 of each half take the rotation.
     const __m256i odd = _mm256_blend_epi32(linear, Rotate45(linear), 0x66);
     const __m256i low = _mm256_srai_epi32(Add(even, odd), 8);
