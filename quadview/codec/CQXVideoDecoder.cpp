@@ -173,8 +173,11 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         return 0;
     }
     const bool rowInside = row * kMacroblockSize < m_height;
-    // Zero between blocks: the transform leaves it so, and so must a block that is dropped.
-    alignas(64) std::int32_t block[64] = {};
+    // Zero between macroblocks: the transform leaves them so, and so must blocks that are
+    // dropped. A macroblock's coefficients are all read before its first transform, which then
+    // finds them written through to the cache rather than still on their way.
+    alignas(64) std::int32_t blocks[kBlocksPerMacroblock][64] = {};
+    unsigned rows[kBlocksPerMacroblock];
     for (int column = 0; column < m_columns; ++column) {
         unsigned coded = 0x3F; // bit b: block b is coded
         if (!key) {
@@ -189,18 +192,15 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         if (!inside)
             Count(kOutsidePicture);
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            if (!(coded & (1u << b)))
-                continue;
-            unsigned rows;
-            if (!ReadCoefficients(bits, m_quantiser, block, rows)) {
+            if ((coded & (1u << b)) && !ReadCoefficients(bits, m_quantiser, blocks[b], rows[b])) {
                 Count(kBlockFailed);
+                // The blocks before the failed one still reach the picture under work, which
+                // the planes of a later picture of another size may show.
+                PlaceMacroblock(blocks, rows, coded & ((1u << b) - 1), inside ? column : -1, row);
                 return 0;
             }
-            if (inside)
-                PlaceBlock(block, rows, b, column, row);
-            else
-                std::fill(block, block + 64, 0);
         }
+        PlaceMacroblock(blocks, rows, coded, inside ? column : -1, row);
     }
     return 1;
 }
@@ -264,6 +264,20 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t
             (QXVideoScan::kIntraMatrix[j] * scale * std::abs(level)) >> QXVideoScan::kLevelShift;
         block[j] = level < 0 ? -std::min(value, -QXVideoScan::kCoefficientMin)
                              : std::min(value, QXVideoScan::kCoefficientMax);
+    }
+}
+
+// Transforms the blocks flagged in `coded` into their places, or clears them for a macroblock
+// outside the picture (column -1).
+void CQXVideoDecoder::PlaceMacroblock(std::int32_t (&blocks)[6][64], const unsigned (&rows)[6],
+                                      unsigned coded, int column, int row) {
+    for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+        if (!(coded & (1u << b)))
+            continue;
+        if (column >= 0)
+            PlaceBlock(blocks[b], rows[b], b, column, row);
+        else
+            std::fill(std::begin(blocks[b]), std::end(blocks[b]), 0);
     }
 }
 

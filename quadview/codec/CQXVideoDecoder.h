@@ -73,6 +73,8 @@ public:
 
 private:
     int DecodeSlice(QXBitReader& bits, bool key);
+    void PlaceMacroblock(std::int32_t (&blocks)[6][64], const unsigned (&rows)[6], unsigned coded,
+                         int column, int row);
     void PlaceBlock(std::int32_t block[64], unsigned rows, int b, int column, int row);
     void Count(Counter counter) { ++m_counters[counter - 1]; }
 
