@@ -237,11 +237,15 @@ bool ReadRareCoefficient(QXBitReader& bits, int& i, int& level) {
 
 } // namespace
 
-int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64],
+int CQXVideoDecoder::ReadCoefficients(QXBitReader& source, int scale, std::int32_t block[64],
                                       unsigned& rows) {
     using namespace QXDctCoefficientCode;
+    // The reader and the row marks are worked on in local copies, which stay in registers: the
+    // coefficient stores could alias the originals and keep them in memory.
+    QXBitReader bits = source;
+    unsigned marked = 1;
     block[0] = static_cast<std::int32_t>(bits.Read(kDcBits)) * QXVideoScan::kDcScale;
-    rows = 1;
+    int result = 0;
     for (int i = 0;;) {
         // A code and its sign bit, or an escape with its fields, fit the 32 bits Fill leaves.
         bits.Fill();
@@ -252,19 +256,23 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t
             bits.Drop(code.length);
         } else if (code.length != 0) {
             bits.Drop(code.length);
-            return 1; // end of block
+            result = 1; // end of block
+            break;
         } else if (!ReadRareCoefficient(bits, i, level)) {
-            return 0;
+            break;
         }
         if (i >= 64)
-            return 0;
+            break;
         const int j = QXVideoScan::kZigZag[i];
-        rows |= 1u << (j / kBlockSize);
+        marked |= 1u << (j / kBlockSize);
         const int value =
-            (QXVideoScan::kIntraMatrix[j] * scale * std::abs(level)) >> QXVideoScan::kLevelShift;
+            (QXVideoScan::kScanMatrix[i] * scale * std::abs(level)) >> QXVideoScan::kLevelShift;
         block[j] = level < 0 ? -std::min(value, -QXVideoScan::kCoefficientMin)
                              : std::min(value, QXVideoScan::kCoefficientMax);
     }
+    source = bits;
+    rows = marked;
+    return result;
 }
 
 // Transforms the blocks flagged in `coded` into their places, or clears them for a macroblock
