@@ -299,11 +299,38 @@ KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, in
         _mm256_packus_epi16(_mm256_packs_epi32(r[0], r[1]), _mm256_packs_epi32(r[2], r[3]));
     const __m256i bottom =
         _mm256_packus_epi16(_mm256_packs_epi32(r[4], r[5]), _mm256_packs_epi32(r[6], r[7]));
+    const __m256i upper = _mm256_permutevar8x32_epi32(top, order);
+    const __m256i lower = _mm256_permutevar8x32_epi32(bottom, order);
+    if (lines == kLines) {
+        const __m128i quarters[4] = {
+            _mm256_castsi256_si128(upper), _mm256_extracti128_si256(upper, 1),
+            _mm256_castsi256_si128(lower), _mm256_extracti128_si256(lower, 1)};
+        for (const __m128i& two : quarters) {
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), two);
+            _mm_storeh_pd(reinterpret_cast<double*>(out + pitch), _mm_castsi128_pd(two));
+            out += 2 * pitch;
+        }
+        return;
+    }
     alignas(32) std::uint8_t pixels[64];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), _mm256_permutevar8x32_epi32(top, order));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels + 32),
-                       _mm256_permutevar8x32_epi32(bottom, order));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), upper);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels + 32), lower);
     StoreLines(pixels, out, pitch, lines);
+}
+
+// Both passes for a block whose coefficients lie in its first `Pairs` pairs of rows. The others
+// enter the column pass as known zeros, which the compiler folds away.
+template <int Pairs>
+KW_AVX2_INLINE inline void TransformRows(__m256i* block, std::uint8_t* out, int pitch, int lines) {
+    __m256i r[kLines];
+    for (int p = 0; p < kLines; p += 2) {
+        if (p < 2 * Pairs)
+            TransformPair(block, r, p);
+        else
+            r[p] = r[p + 1] = _mm256_setzero_si256();
+    }
+    Columns(r);
+    StorePixels(r, out, pitch, lines);
 }
 
 #endif
@@ -321,8 +348,7 @@ void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* o
 #ifdef KW_HAVE_X86
 
 // The row pass runs on the pairs of rows that hold coefficients, the column pass on all
-// columns at once; a lower half without coefficients enters the column pass as known zeros, which
-// the compiler folds away. Two shapes are cheaper still. A block with nothing but its DC term
+// columns at once. Two shapes are cheaper still. A block with nothing but its DC term
 // gives the same value everywhere: the row shortcut makes the first row DC x 8 and the column
 // shortcut limits (DC x 8 + 32) >> 6 for every line. A block with coefficients in its first row
 // only gives eight equal lines: each column holds just that row's result, which the column
@@ -350,21 +376,12 @@ KW_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* o
             std::memcpy(out, &line, kLines);
         return;
     }
-    __m256i r[kLines];
-    TransformPair(rows256, r, 0);
-    if (rows & 0x0C)
-        TransformPair(rows256, r, 2);
+    if (rows & 0xF0)
+        TransformRows<4>(rows256, out, pitch, lines);
+    else if (rows & 0x0C)
+        TransformRows<2>(rows256, out, pitch, lines);
     else
-        r[2] = r[3] = zero;
-    if (rows & 0xF0) {
-        TransformPair(rows256, r, 4);
-        TransformPair(rows256, r, 6);
-        Columns(r);
-    } else {
-        r[4] = r[5] = r[6] = r[7] = zero;
-        Columns(r);
-    }
-    StorePixels(r, out, pitch, lines);
+        TransformRows<1>(rows256, out, pitch, lines);
 }
 
 #endif
