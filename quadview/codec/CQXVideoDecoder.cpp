@@ -8,7 +8,6 @@
 #include "QXVideoScan.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <utility>
@@ -265,10 +264,12 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& source, int scale, std::int32
             break;
         const int j = QXVideoScan::kZigZag[i];
         marked |= 1u << (j / kBlockSize);
-        const int value =
-            (QXVideoScan::kScanMatrix[i] * scale * std::abs(level)) >> QXVideoScan::kLevelShift;
-        block[j] = level < 0 ? -std::min(value, -QXVideoScan::kCoefficientMin)
-                             : std::min(value, QXVideoScan::kCoefficientMax);
+        // The magnitude is weighed and limited, then signed: all without branches, as the sign
+        // is as good as random. `sign` is -1 for a negative level, else 0.
+        const int sign = level < 0 ? -1 : 0;
+        const int value = (QXVideoScan::kScanMatrix[i] * scale * ((level ^ sign) - sign)) >>
+                          QXVideoScan::kLevelShift;
+        block[j] = (std::min(value, QXVideoScan::kCoefficientMax - sign) ^ sign) - sign;
     }
     source = bits;
     rows = marked;
