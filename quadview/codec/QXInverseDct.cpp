@@ -288,6 +288,12 @@ KW_AVX2_INLINE inline void Columns(__m256i r[8]) {
     Finish<14>(x0, x2, x3, x4, x5, x6, x7, x8, r);
 }
 
+// Stores the two 8-pixel lines of `two`, `pitch` bytes apart.
+KW_AVX2_INLINE inline void StoreTwoLines(__m128i two, std::uint8_t* out, int pitch) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), two);
+    _mm_storeh_pd(reinterpret_cast<double*>(out + pitch), _mm_castsi128_pd(two));
+}
+
 // Limits eight lines of results to 0..255 (the clip table's range and then the pixels' range)
 // by saturating packs and stores them as pixels.
 KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, int pitch,
@@ -302,14 +308,10 @@ KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, in
     const __m256i upper = _mm256_permutevar8x32_epi32(top, order);
     const __m256i lower = _mm256_permutevar8x32_epi32(bottom, order);
     if (lines == kLines) {
-        const __m128i quarters[4] = {
-            _mm256_castsi256_si128(upper), _mm256_extracti128_si256(upper, 1),
-            _mm256_castsi256_si128(lower), _mm256_extracti128_si256(lower, 1)};
-        for (const __m128i& two : quarters) {
-            _mm_storel_epi64(reinterpret_cast<__m128i*>(out), two);
-            _mm_storeh_pd(reinterpret_cast<double*>(out + pitch), _mm_castsi128_pd(two));
-            out += 2 * pitch;
-        }
+        StoreTwoLines(_mm256_castsi256_si128(upper), out, pitch);
+        StoreTwoLines(_mm256_extracti128_si256(upper, 1), out + 2 * pitch, pitch);
+        StoreTwoLines(_mm256_castsi256_si128(lower), out + 4 * pitch, pitch);
+        StoreTwoLines(_mm256_extracti128_si256(lower, 1), out + 6 * pitch, pitch);
         return;
     }
     alignas(32) std::uint8_t pixels[64];
