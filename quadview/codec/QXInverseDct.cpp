@@ -324,12 +324,20 @@ KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, in
 // enter the column pass as known zeros, which the compiler folds away.
 template <int Pairs>
 KW_AVX2_INLINE inline void TransformRows(__m256i* block, std::uint8_t* out, int pitch, int lines) {
+    static_assert(Pairs == 1 || Pairs == 2 || Pairs == 4);
+    // Written out rather than looped so that the compiler keeps the rows in registers.
+    const __m256i zero = _mm256_setzero_si256();
     __m256i r[kLines];
-    for (int p = 0; p < kLines; p += 2) {
-        if (p < 2 * Pairs)
-            TransformPair(block, r, p);
-        else
-            r[p] = r[p + 1] = _mm256_setzero_si256();
+    TransformPair(block, r, 0);
+    if constexpr (Pairs >= 2)
+        TransformPair(block, r, 2);
+    else
+        r[2] = r[3] = zero;
+    if constexpr (Pairs == 4) {
+        TransformPair(block, r, 4);
+        TransformPair(block, r, 6);
+    } else {
+        r[4] = r[5] = r[6] = r[7] = zero;
     }
     Columns(r);
     StorePixels(r, out, pitch, lines);
