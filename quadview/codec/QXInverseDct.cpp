@@ -345,8 +345,30 @@ KW_AVX2_INLINE inline void TransformRows(__m256i* block, std::uint8_t* out, int 
 
 #endif
 
-void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* out, int pitch,
+// A block with coefficients in its first row only gives eight equal lines: each column holds
+// just that row's result, which the column shortcut turns into (result + 32) >> 6.
+std::uint8_t FirstRowPixel(std::int32_t rowResult) {
+    return static_cast<std::uint8_t>(std::clamp((rowResult + 32) >> 6, 0, 255));
+}
+
+// Writes the 8 pixels of `line` as each of `lines` lines.
+void RepeatLine(const std::uint8_t line[kLines], std::uint8_t* out, int pitch, int lines) {
+    for (int i = 0; i < lines; ++i, out += pitch)
+        std::memcpy(out, line, kLines);
+}
+
+void ToPixelsPortable(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                       int lines) {
+    if (rows == 1) {
+        Row(block);
+        std::uint8_t line[kLines];
+        for (int i = 0; i < kLines; ++i) {
+            line[i] = FirstRowPixel(block[i]);
+            block[i] = 0;
+        }
+        RepeatLine(line, out, pitch, lines);
+        return;
+    }
     Transform(block);
     alignas(8) std::uint8_t pixels[64];
     for (int i = 0; i < 64; ++i)
@@ -358,11 +380,8 @@ void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* o
 #ifdef KW_HAVE_X86
 
 // The row pass runs on the pairs of rows that hold coefficients, the column pass on all
-// columns at once. Two shapes are cheaper still. A block with nothing but its DC term
-// gives the same value everywhere: the row shortcut makes the first row DC x 8 and the column
-// shortcut limits (DC x 8 + 32) >> 6 for every line. A block with coefficients in its first row
-// only gives eight equal lines: each column holds just that row's result, which the column
-// shortcut limits (result + 32) >> 6.
+// columns at once. A block with coefficients in its first row only takes that row's pass alone,
+// and one with nothing but its DC term not even that.
 KW_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                           int lines) {
     auto* rows256 = reinterpret_cast<__m256i*>(block);
@@ -370,20 +389,18 @@ KW_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* o
     if (rows == 1) {
         __m256i first = _mm256_loadu_si256(rows256), second = zero;
         _mm256_storeu_si256(rows256, zero);
-        std::uint64_t line;
+        alignas(8) std::uint8_t line[kLines];
         if (_mm256_testz_si256(first, _mm256_setr_epi32(0, -1, -1, -1, -1, -1, -1, -1))) {
-            const auto value = static_cast<std::uint8_t>(
-                std::clamp((_mm256_cvtsi256_si32(first) * 8 + 32) >> 6, 0, 255));
-            line = value * 0x0101010101010101ull;
+            // Nothing but the DC term: the row shortcut makes every result DC x 8.
+            std::memset(line, FirstRowPixel(_mm256_cvtsi256_si32(first) * 8), kLines);
         } else {
             RowPair(first, second);
             const __m256i limited = _mm256_srai_epi32(Add(first, _mm256_set1_epi32(32)), 6);
             const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(limited),
                                                   _mm256_extracti128_si256(limited, 1));
-            line = static_cast<std::uint64_t>(_mm_cvtsi128_si64(_mm_packus_epi16(words, words)));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(line), _mm_packus_epi16(words, words));
         }
-        for (int i = 0; i < lines; ++i, out += pitch)
-            std::memcpy(out, &line, kLines);
+        RepeatLine(line, out, pitch, lines);
         return;
     }
     if (rows & 0xF0)
