@@ -46,7 +46,6 @@ constexpr int kCodedFlagBits = 4;
 constexpr int kDcBits = 8;
 constexpr int kMacroblockSize = 16;
 constexpr int kBlockSize = 8;
-constexpr int kBlocksPerMacroblock = 6;
 
 constexpr std::uint32_t kPlaneSizes[3] = {CQXVideoDecoder::kLumaSize, CQXVideoDecoder::kChromaSize,
                                           CQXVideoDecoder::kChromaSize};
@@ -278,8 +277,9 @@ int CQXVideoDecoder::ReadCoefficients(QXBitReader& source, int scale, std::int32
 
 // Transforms the blocks flagged in `coded` into their places, or clears them for a macroblock
 // outside the picture (column -1).
-void CQXVideoDecoder::PlaceMacroblock(std::int32_t (&blocks)[6][64], const unsigned (&rows)[6],
-                                      unsigned coded, int column, int row) {
+void CQXVideoDecoder::PlaceMacroblock(std::int32_t (&blocks)[kBlocksPerMacroblock][64],
+                                      const unsigned (&rows)[kBlocksPerMacroblock], unsigned coded,
+                                      int column, int row) {
     for (int b = 0; b < kBlocksPerMacroblock; ++b) {
         if (!(coded & (1u << b)))
             continue;

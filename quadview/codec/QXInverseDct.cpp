@@ -176,11 +176,10 @@ KW_AVX2_INLINE inline __m256i Rotate45(__m256i v) {
     return _mm256_blend_epi32(_mm256_srli_epi64(even, 8), _mm256_slli_epi64(odd, 24), 0xAA);
 }
 
-// The last stage that both passes share: the butterflies, the 45-degree rotation and the final
-// shift by `Shift` into the eight outputs.
-template <int Shift>
-KW_AVX2_INLINE inline void Finish(__m256i x0, __m256i x2, __m256i x3, __m256i x4, __m256i x5,
-                                  __m256i x6, __m256i x7, __m256i x8, __m256i out[8]) {
+// The last stage of the column pass: the butterflies, the 45-degree rotation and the final
+// shift into the eight outputs.
+KW_AVX2_INLINE inline void FinishColumns(__m256i x0, __m256i x2, __m256i x3, __m256i x4, __m256i x5,
+                                         __m256i x6, __m256i x7, __m256i x8, __m256i out[8]) {
     const __m256i x1 = Add(x4, x6);
     x4 = Sub(x4, x6);
     x6 = Add(x5, x7);
@@ -193,14 +192,14 @@ KW_AVX2_INLINE inline void Finish(__m256i x0, __m256i x2, __m256i x3, __m256i x4
     x2 = Rotate45(Add(x4, x5));
     x4 = Rotate45(Sub(x4, x5));
 
-    out[0] = _mm256_srai_epi32(Add(x7, x1), Shift);
-    out[1] = _mm256_srai_epi32(Add(x3, x2), Shift);
-    out[2] = _mm256_srai_epi32(Add(x0, x4), Shift);
-    out[3] = _mm256_srai_epi32(Add(x8, x6), Shift);
-    out[4] = _mm256_srai_epi32(Sub(x8, x6), Shift);
-    out[5] = _mm256_srai_epi32(Sub(x0, x4), Shift);
-    out[6] = _mm256_srai_epi32(Sub(x3, x2), Shift);
-    out[7] = _mm256_srai_epi32(Sub(x7, x1), Shift);
+    out[0] = _mm256_srai_epi32(Add(x7, x1), 14);
+    out[1] = _mm256_srai_epi32(Add(x3, x2), 14);
+    out[2] = _mm256_srai_epi32(Add(x0, x4), 14);
+    out[3] = _mm256_srai_epi32(Add(x8, x6), 14);
+    out[4] = _mm256_srai_epi32(Sub(x8, x6), 14);
+    out[5] = _mm256_srai_epi32(Sub(x0, x4), 14);
+    out[6] = _mm256_srai_epi32(Sub(x3, x2), 14);
+    out[7] = _mm256_srai_epi32(Sub(x7, x1), 14);
 }
 
 // Pairs of the 16-bit coefficients `a` and `b` of the row in each 128-bit half of `c`, four
@@ -285,7 +284,7 @@ KW_AVX2_INLINE inline void Columns(__m256i r[8]) {
     x1 = Add(Multiply(Add(x3, x2), W6), four);
     x2 = _mm256_srai_epi32(Sub(x1, Multiply(x2, W2 + W6)), 3);
     x3 = _mm256_srai_epi32(Add(x1, Multiply(x3, W2 - W6)), 3);
-    Finish<14>(x0, x2, x3, x4, x5, x6, x7, x8, r);
+    FinishColumns(x0, x2, x3, x4, x5, x6, x7, x8, r);
 }
 
 // Stores the two 8-pixel lines of `two`, `pitch` bytes apart.
