@@ -233,7 +233,7 @@ KW_AVX2_INLINE inline __m256i MultiplyPairs(__m256i pairs, PairWeights weights) 
 // rounded rotation is a sum of products of two coefficients with the transform's weights, so
 // each is taken from the 16-bit coefficients by one multiply-add; with coefficients in
 // -2048..2047 nothing overflows, so the results equal Row's exactly. Each 128-bit half holds one
-// row and works out its even part E = (x7, x3, x0, x8) and odd part O = (x1, x2, x4, x6) as Row
+// row and works out its even sums E = (x7, x3, x0, x8) and odd sums O = (x1, x2, x4, x6) as Row
 // names them at the end: outputs 0..3 are E + O, outputs 7..4 are E - O.
 KW_AVX2_INLINE inline void RowPair(__m256i& first, __m256i& second) {
     const __m256i c = _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
