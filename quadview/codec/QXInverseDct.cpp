@@ -290,7 +290,7 @@ KW_AVX2_INLINE inline void Columns(__m256i r[8]) {
 // Stores the two 8-pixel lines of `two`, `pitch` bytes apart.
 KW_AVX2_INLINE inline void StoreTwoLines(__m128i two, std::uint8_t* out, int pitch) {
     _mm_storel_epi64(reinterpret_cast<__m128i*>(out), two);
-    _mm_storeh_pd(reinterpret_cast<double*>(out + pitch), _mm_castsi128_pd(two));
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + pitch), _mm_unpackhi_epi64(two, two));
 }
 
 // Limits eight lines of results to 0..255 (the clip table's range and then the pixels' range)
