@@ -17,9 +17,16 @@ extern "C" {
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <map>
 #include <random>
+#include <string>
+#include <tuple>
+#include <utility>
 #include <vector>
+
+#include <unistd.h>
 
 namespace {
 
@@ -228,6 +235,45 @@ void FfmpegYuvToRgb32(benchmark::State& state) {
     sws_freeContext(sws);
 }
 
+// The console report, followed by the speed of our key-picture decoding at each level relative
+// to FFmpeg's at the same size (FFmpeg's processor time per picture over ours) from this run.
+class SpeedRatioReporter : public benchmark::ConsoleReporter {
+public:
+    // Coloured on a terminal only, as the library's own console report.
+    SpeedRatioReporter() : ConsoleReporter(isatty(STDOUT_FILENO) ? OO_Color : OO_None) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            if (run.run_type != Run::RT_Iteration || run.error_occurred)
+                continue;
+            int width = 0, height = 0, level = 0;
+            const std::string& args = run.run_name.args;
+            if (run.run_name.function_name == "OurKeyDecode" &&
+                std::sscanf(args.c_str(), "width:%d/height:%d/level:%d", &width, &height, &level) ==
+                    3)
+                m_ours[{width, height, level}] = run.GetAdjustedCPUTime();
+            else if (run.run_name.function_name == "FfmpegMpeg1IntraDecode" &&
+                     std::sscanf(args.c_str(), "%d/%d", &width, &height) == 2)
+                m_ffmpeg[{width, height}] = run.GetAdjustedCPUTime();
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+
+    void PrintRatios() const {
+        for (const auto& [key, ours] : m_ours) {
+            const auto [width, height, level] = key;
+            const auto ffmpeg = m_ffmpeg.find({width, height});
+            if (ffmpeg != m_ffmpeg.end() && ours > 0)
+                std::printf("key-picture decoding %dx%d, level %d: %.2fx FFmpeg's speed\n", width,
+                            height, level, ffmpeg->second / ours);
+        }
+    }
+
+private:
+    std::map<std::tuple<int, int, int>, double> m_ours;
+    std::map<std::pair<int, int>, double> m_ffmpeg;
+};
+
 } // namespace
 
 BENCHMARK(OurKeyDecode)
@@ -244,7 +290,9 @@ BENCHMARK(FfmpegYuvToRgb32)->Args({320, 112})->Args({640, 272});
 int main(int argc, char** argv) {
     av_log_set_level(AV_LOG_ERROR);
     benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
+    SpeedRatioReporter reporter;
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    reporter.PrintRatios();
     benchmark::Shutdown();
     return 0;
 }

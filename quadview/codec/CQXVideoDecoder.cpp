@@ -46,7 +46,6 @@ constexpr int kCodedFlagBits = 4;
 constexpr int kDcBits = 8;
 constexpr int kMacroblockSize = 16;
 constexpr int kBlockSize = 8;
-constexpr int kBlocksPerMacroblock = 6;
 
 constexpr std::uint32_t kPlaneSizes[3] = {CQXVideoDecoder::kLumaSize, CQXVideoDecoder::kChromaSize,
                                           CQXVideoDecoder::kChromaSize};
@@ -172,8 +171,11 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         return 0;
     }
     const bool rowInside = row * kMacroblockSize < m_height;
-    // Zero between blocks: the transform leaves it so, and so must a block that is dropped.
-    alignas(64) std::int32_t block[64] = {};
+    // Zero between macroblocks: the transform leaves them so, and so must blocks that are
+    // dropped. A macroblock's coefficients are all read before its first transform, which then
+    // finds them written through to the cache rather than still on their way.
+    alignas(64) std::int32_t blocks[kBlocksPerMacroblock][64] = {};
+    unsigned rows[kBlocksPerMacroblock];
     for (int column = 0; column < m_columns; ++column) {
         unsigned coded = 0x3F; // bit b: block b is coded
         if (!key) {
@@ -188,69 +190,103 @@ int CQXVideoDecoder::DecodeSlice(QXBitReader& bits, bool key) {
         if (!inside)
             Count(kOutsidePicture);
         for (int b = 0; b < kBlocksPerMacroblock; ++b) {
-            if (!(coded & (1u << b)))
-                continue;
-            unsigned rows;
-            if (!ReadCoefficients(bits, m_quantiser, block, rows)) {
+            if ((coded & (1u << b)) && !ReadCoefficients(bits, m_quantiser, blocks[b], rows[b])) {
                 Count(kBlockFailed);
+                // The blocks before the failed one still reach the picture under work, which
+                // the planes of a later picture of another size may show.
+                PlaceMacroblock(blocks, rows, coded & ((1u << b) - 1), inside ? column : -1, row);
                 return 0;
             }
-            if (inside)
-                PlaceBlock(block, rows, b, column, row);
-            else
-                std::fill(block, block + 64, 0);
         }
+        PlaceMacroblock(blocks, rows, coded, inside ? column : -1, row);
     }
     return 1;
 }
 
-int CQXVideoDecoder::ReadCoefficients(QXBitReader& bits, int scale, std::int32_t block[64],
+namespace {
+
+// Reads a coefficient whose code the short table does not hold: a longer code or an escape.
+// Moves `i` on to the coefficient's position and gives its level with its sign; false for bits
+// that start no code.
+bool ReadRareCoefficient(QXBitReader& bits, int& i, int& level) {
+    using namespace QXDctCoefficientCode;
+    const std::uint32_t next = bits.Show(kLongestCode + 1);
+    const Entry& entry = Lookup(next >> 1);
+    if (entry.kind == kRunLevel) {
+        i += entry.run + 1;
+        const bool negative = (next >> (kLongestCode - entry.length)) & 1;
+        level = negative ? -entry.level : entry.level;
+        bits.Drop(entry.length + 1);
+        return true;
+    }
+    if (entry.kind != kEscape)
+        return false;
+    bits.Drop(entry.length);
+    i += static_cast<int>(bits.Read(kEscapeRunBits)) + 1;
+    level = static_cast<int>(bits.Read(kEscapeLevelBits));
+    if (level == 0)
+        level = static_cast<int>(bits.Read(kEscapeLevelBits));
+    else if (level == 128)
+        level = static_cast<int>(bits.Read(kEscapeLevelBits)) - 256;
+    else if (level > 128)
+        level -= 256;
+    return true;
+}
+
+} // namespace
+
+int CQXVideoDecoder::ReadCoefficients(QXBitReader& source, int scale, std::int32_t block[64],
                                       unsigned& rows) {
     using namespace QXDctCoefficientCode;
+    // The reader and the row marks are worked on in local copies, which stay in registers: the
+    // coefficient stores could alias the originals and keep them in memory.
+    QXBitReader bits = source;
+    unsigned marked = 1;
     block[0] = static_cast<std::int32_t>(bits.Read(kDcBits)) * QXVideoScan::kDcScale;
-    rows = 1;
-    for (int i = 1;; ++i) {
-        // A table code and its sign bit fit the 32 bits Fill leaves.
+    int result = 0;
+    for (int i = 0;;) {
+        // A code and its sign bit, or an escape with its fields, fit the 32 bits Fill leaves.
         bits.Fill();
-        const std::uint32_t next = bits.Show(kLongestCode + 1);
-        const Entry& entry = Lookup(next >> 1);
-        int level;
-        bool negative;
-        if (entry.kind == kRunLevel) {
-            i += entry.run;
-            level = entry.level;
-            negative = (next >> (kLongestCode - entry.length)) & 1;
-            bits.Drop(entry.length + 1);
-        } else if (entry.kind == kEndOfBlock) {
-            bits.Drop(entry.length);
-            return 1;
-        } else if (entry.kind == kEscape) {
-            bits.Drop(entry.length);
-            i += static_cast<int>(bits.Read(kEscapeRunBits));
-            level = static_cast<int>(bits.Read(kEscapeLevelBits));
-            if (level == 0)
-                level = static_cast<int>(bits.Read(kEscapeLevelBits));
-            else if (level == 128)
-                level = static_cast<int>(bits.Read(kEscapeLevelBits)) - 256;
-            else if (level > 128)
-                level -= 256;
-            negative = level < 0;
-            if (negative)
-                level = -level;
-        } else {
-            return 0;
+        const ShortEntry& code = kShortTable.entries[bits.Show(kShortBits)];
+        int level = code.level;
+        if (level != 0) {
+            i += code.advance;
+            bits.Drop(code.length);
+        } else if (code.length != 0) {
+            bits.Drop(code.length);
+            result = 1; // end of block
+            break;
+        } else if (!ReadRareCoefficient(bits, i, level)) {
+            break;
         }
         if (i >= 64)
-            return 0;
+            break;
         const int j = QXVideoScan::kZigZag[i];
-        rows |= 1u << (j / kBlockSize);
-        const int value =
-            (QXVideoScan::kIntraMatrix[j] * scale * level) >> QXVideoScan::kLevelShift;
-        if (!negative)
-            block[j] = std::min(value, QXVideoScan::kCoefficientMax);
+        marked |= 1u << (j / kBlockSize);
+        // The magnitude is weighed and limited, then signed: all without branches, as the sign
+        // is as good as random. `sign` is -1 for a negative level, else 0.
+        const int sign = level < 0 ? -1 : 0;
+        const int value = (QXVideoScan::kScanMatrix[i] * scale * ((level ^ sign) - sign)) >>
+                          QXVideoScan::kLevelShift;
+        block[j] = (std::min(value, QXVideoScan::kCoefficientMax - sign) ^ sign) - sign;
+    }
+    source = bits;
+    rows = marked;
+    return result;
+}
+
+// Transforms the blocks flagged in `coded` into their places, or clears them for a macroblock
+// outside the picture (column -1).
+void CQXVideoDecoder::PlaceMacroblock(std::int32_t (&blocks)[kBlocksPerMacroblock][64],
+                                      const unsigned (&rows)[kBlocksPerMacroblock], unsigned coded,
+                                      int column, int row) {
+    for (int b = 0; b < kBlocksPerMacroblock; ++b) {
+        if (!(coded & (1u << b)))
+            continue;
+        if (column >= 0)
+            PlaceBlock(blocks[b], rows[b], b, column, row);
         else
-            block[j] =
-                value > -QXVideoScan::kCoefficientMin ? QXVideoScan::kCoefficientMin : -value;
+            std::fill(std::begin(blocks[b]), std::end(blocks[b]), 0);
     }
 }
 

@@ -72,7 +72,12 @@ public:
                                 unsigned& rows);
 
 private:
+    static constexpr int kBlocksPerMacroblock = 6; // four luma blocks, then U and V
+
     int DecodeSlice(QXBitReader& bits, bool key);
+    void PlaceMacroblock(std::int32_t (&blocks)[kBlocksPerMacroblock][64],
+                         const unsigned (&rows)[kBlocksPerMacroblock], unsigned coded, int column,
+                         int row);
     void PlaceBlock(std::int32_t block[64], unsigned rows, int b, int column, int row);
     void Count(Counter counter) { ++m_counters[counter - 1]; }
 

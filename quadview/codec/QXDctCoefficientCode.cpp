@@ -159,9 +159,43 @@ constexpr LookupTable Build() {
     return table;
 }
 
+constexpr std::uint32_t Value(const char* bits) {
+    std::uint32_t value = 0;
+    for (int i = 0; bits[i]; ++i)
+        value = (value << 1) | static_cast<std::uint32_t>(bits[i] - '0');
+    return value;
+}
+
+// Fills every entry whose index begins with the `length` bits of `prefix`.
+constexpr void FillShort(ShortTable& table, std::uint32_t prefix, int length, ShortEntry entry) {
+    const int rest = kShortBits - length;
+    for (std::uint32_t tail = 0; tail < (1u << rest); ++tail)
+        table.entries[(prefix << rest) | tail] = entry;
+}
+
+constexpr ShortTable BuildShort() {
+    ShortTable table;
+    const int endLength = Length(kEndOfBlockBits);
+    FillShort(table, Value(kEndOfBlockBits), endLength,
+              {0, 0, static_cast<std::uint8_t>(endLength)});
+    for (const Code& code : kCodes) {
+        const int length = Length(code.bits) + 1;
+        if (length > kShortBits)
+            continue;
+        const auto advance = static_cast<std::uint8_t>(code.run + 1);
+        const auto level = static_cast<std::int8_t>(code.level);
+        const std::uint32_t prefix = Value(code.bits) << 1;
+        FillShort(table, prefix, length, {level, advance, static_cast<std::uint8_t>(length)});
+        FillShort(table, prefix | 1, length,
+                  {static_cast<std::int8_t>(-level), advance, static_cast<std::uint8_t>(length)});
+    }
+    return table;
+}
+
 } // namespace
 
 constexpr LookupTable kLookupTable = Build();
+constexpr ShortTable kShortTable = BuildShort();
 constexpr Entry kNoCode{};
 
 } // namespace QXDctCoefficientCode

@@ -57,6 +57,20 @@ constexpr int kNoRange = static_cast<int>(std::size(kRanges));
 constexpr std::uint8_t kRangeOfZeros[17] = {
     0, 0, 1, 1, 1, 1, 2, 3, 4, 5, 6, 7, kNoRange, kNoRange, kNoRange, kNoRange, kNoRange};
 
+// The first stage of the lookup: the codes that are short enough to be known, with their sign
+// bit, from the next kShortBits bits alone, indexed by those bits. Most coefficients are such
+// codes, so one table access ends their lookup; the entries of all other codes stay empty.
+constexpr int kShortBits = 11;
+struct ShortEntry {
+    std::int8_t level;    // with its sign; 0 for the end of block and an empty entry
+    std::uint8_t advance; // the run + 1: positions from the last coefficient to this one
+    std::uint8_t length;  // bits of the code and its sign; 0 for an empty entry
+};
+struct ShortTable {
+    ShortEntry entries[1u << kShortBits] = {};
+};
+extern const ShortTable kShortTable; // built from kCodes at compile time
+
 // Finds the code that begins the 16 bits `next16` (most significant bit first) through eight
 // ranges of leading zeros, each with its own table. Values below 0x10 start no code.
 inline const Entry& Lookup(std::uint32_t next16) {

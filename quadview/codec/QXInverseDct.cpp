@@ -176,31 +176,10 @@ KW_AVX2_INLINE inline __m256i Rotate45(__m256i v) {
     return _mm256_blend_epi32(_mm256_srli_epi64(even, 8), _mm256_slli_epi64(odd, 24), 0xAA);
 }
 
-// Turns eight rows of eight lanes into eight columns: lane i of r[k] moves to lane k of r[i].
-KW_AVX2_INLINE inline void Transpose(__m256i r[8]) {
-    const __m256i t0 = _mm256_unpacklo_epi32(r[0], r[1]), t1 = _mm256_unpackhi_epi32(r[0], r[1]);
-    const __m256i t2 = _mm256_unpacklo_epi32(r[2], r[3]), t3 = _mm256_unpackhi_epi32(r[2], r[3]);
-    const __m256i t4 = _mm256_unpacklo_epi32(r[4], r[5]), t5 = _mm256_unpackhi_epi32(r[4], r[5]);
-    const __m256i t6 = _mm256_unpacklo_epi32(r[6], r[7]), t7 = _mm256_unpackhi_epi32(r[6], r[7]);
-    const __m256i u0 = _mm256_unpacklo_epi64(t0, t2), u1 = _mm256_unpackhi_epi64(t0, t2);
-    const __m256i u2 = _mm256_unpacklo_epi64(t1, t3), u3 = _mm256_unpackhi_epi64(t1, t3);
-    const __m256i u4 = _mm256_unpacklo_epi64(t4, t6), u5 = _mm256_unpackhi_epi64(t4, t6);
-    const __m256i u6 = _mm256_unpacklo_epi64(t5, t7), u7 = _mm256_unpackhi_epi64(t5, t7);
-    r[0] = _mm256_permute2x128_si256(u0, u4, 0x20);
-    r[1] = _mm256_permute2x128_si256(u1, u5, 0x20);
-    r[2] = _mm256_permute2x128_si256(u2, u6, 0x20);
-    r[3] = _mm256_permute2x128_si256(u3, u7, 0x20);
-    r[4] = _mm256_permute2x128_si256(u0, u4, 0x31);
-    r[5] = _mm256_permute2x128_si256(u1, u5, 0x31);
-    r[6] = _mm256_permute2x128_si256(u2, u6, 0x31);
-    r[7] = _mm256_permute2x128_si256(u3, u7, 0x31);
-}
-
-// The last stage that both passes share: the butterflies, the 45-degree rotation and the final
-// shift by `Shift` into the eight outputs.
-template <int Shift>
-KW_AVX2_INLINE inline void Finish(__m256i x0, __m256i x2, __m256i x3, __m256i x4, __m256i x5,
-                                  __m256i x6, __m256i x7, __m256i x8, __m256i out[8]) {
+// The last stage of the column pass: the butterflies, the 45-degree rotation and the final
+// shift into the eight outputs.
+KW_AVX2_INLINE inline void FinishColumns(__m256i x0, __m256i x2, __m256i x3, __m256i x4, __m256i x5,
+                                         __m256i x6, __m256i x7, __m256i x8, __m256i out[8]) {
     const __m256i x1 = Add(x4, x6);
     x4 = Sub(x4, x6);
     x6 = Add(x5, x7);
@@ -213,36 +192,75 @@ KW_AVX2_INLINE inline void Finish(__m256i x0, __m256i x2, __m256i x3, __m256i x4
     x2 = Rotate45(Add(x4, x5));
     x4 = Rotate45(Sub(x4, x5));
 
-    out[0] = _mm256_srai_epi32(Add(x7, x1), Shift);
-    out[1] = _mm256_srai_epi32(Add(x3, x2), Shift);
-    out[2] = _mm256_srai_epi32(Add(x0, x4), Shift);
-    out[3] = _mm256_srai_epi32(Add(x8, x6), Shift);
-    out[4] = _mm256_srai_epi32(Sub(x8, x6), Shift);
-    out[5] = _mm256_srai_epi32(Sub(x0, x4), Shift);
-    out[6] = _mm256_srai_epi32(Sub(x3, x2), Shift);
-    out[7] = _mm256_srai_epi32(Sub(x7, x1), Shift);
+    out[0] = _mm256_srai_epi32(Add(x7, x1), 14);
+    out[1] = _mm256_srai_epi32(Add(x3, x2), 14);
+    out[2] = _mm256_srai_epi32(Add(x0, x4), 14);
+    out[3] = _mm256_srai_epi32(Add(x8, x6), 14);
+    out[4] = _mm256_srai_epi32(Sub(x8, x6), 14);
+    out[5] = _mm256_srai_epi32(Sub(x0, x4), 14);
+    out[6] = _mm256_srai_epi32(Sub(x3, x2), 14);
+    out[7] = _mm256_srai_epi32(Sub(x7, x1), 14);
 }
 
-// The row pass on all eight rows at once (lane k of c[i] is coefficient i of row k), the same
-// operations as Row in the same order. Its shortcut gives the same results as the full pass.
-KW_AVX2_INLINE inline void Rows(__m256i c[8]) {
-    __m256i x1 = _mm256_slli_epi32(c[4], 11), x2 = c[6], x3 = c[2], x4 = c[1], x5 = c[7], x6 = c[5],
-            x7 = c[3];
-    __m256i x0 = Add(_mm256_slli_epi32(c[0], 11), _mm256_set1_epi32(128));
+// Pairs of the 16-bit coefficients `a` and `b` of the row in each 128-bit half of `c`, four
+// times in each half.
+template <char A, char B> KW_AVX2_INLINE inline __m256i Pairs(__m256i c) {
+    constexpr char a = 2 * A, b = 2 * B;
+    return _mm256_shuffle_epi8(c, _mm256_setr_epi8(a, a + 1, b, b + 1, a, a + 1, b, b + 1, a, a + 1,
+                                                   b, b + 1, a, a + 1, b, b + 1, a, a + 1, b, b + 1,
+                                                   a, a + 1, b, b + 1, a, a + 1, b, b + 1, a, a + 1,
+                                                   b, b + 1));
+}
 
-    __m256i x8 = Multiply(Add(x4, x5), W7);
-    x4 = Add(x8, Multiply(x4, W1 - W7));
-    x5 = Sub(x8, Multiply(x5, W1 + W7));
-    x8 = Multiply(Add(x6, x7), W3);
-    x6 = Sub(x8, Multiply(x6, W3 - W5));
-    x7 = Sub(x8, Multiply(x7, W3 + W5));
+// Four pairs of 16-bit weights, (w[2i], w[2i + 1]) for lane i of each half.
+struct PairWeights {
+    std::int32_t w[8];
+};
 
-    x8 = Add(x0, x1);
-    x0 = Sub(x0, x1);
-    x1 = Multiply(Add(x3, x2), W6);
-    x2 = Sub(x1, Multiply(x2, W2 + W6));
-    x3 = Add(x1, Multiply(x3, W2 - W6));
-    Finish<8>(x0, x2, x3, x4, x5, x6, x7, x8, c);
+// The sums of products of Pairs with their weights, in 32 bits.
+KW_AVX2_INLINE inline __m256i MultiplyPairs(__m256i pairs, PairWeights weights) {
+    std::int32_t packed[4];
+    for (int i = 0; i < 4; ++i)
+        packed[i] = static_cast<std::int32_t>(
+            static_cast<std::uint16_t>(weights.w[2 * i]) |
+            static_cast<std::uint32_t>(static_cast<std::uint16_t>(weights.w[2 * i + 1])) << 16);
+    return _mm256_madd_epi16(pairs, _mm256_setr_epi32(packed[0], packed[1], packed[2], packed[3],
+                                                      packed[0], packed[1], packed[2], packed[3]));
+}
+
+// The row pass of two rows at once, computed in place on the rows as they lie (lanes are
+// columns), without transposing the block. Every term before the butterflies that carry the
+// rounded rotation is a sum of products of two coefficients with the transform's weights, so
+// each is taken from the 16-bit coefficients by one multiply-add; with coefficients in
+// -2048..2047 nothing overflows, so the results equal Row's exactly. Each 128-bit half holds one
+// row and works out its even sums E = (x7, x3, x0, x8) and odd sums O = (x1, x2, x4, x6) as Row
+// names them at the end: outputs 0..3 are E + O, outputs 7..4 are E - O.
+KW_AVX2_INLINE inline void RowPair(__m256i& first, __m256i& second) {
+    const __m256i c = _mm256_permute4x64_epi64(_mm256_packs_epi32(first, second), 0xD8);
+    constexpr std::int32_t D = 2048;
+    const __m256i even =
+        Add(Add(MultiplyPairs(Pairs<0, 4>(c), {D, D, D, -D, D, -D, D, D}),
+                MultiplyPairs(Pairs<2, 6>(c), {W2, W6, W6, -W2, -W6, W2, -W2, -W6})),
+            _mm256_set1_epi32(128));
+    const __m256i linear =
+        Add(MultiplyPairs(Pairs<1, 7>(c), {W1, W7, W1 + W7, W7 - W1, W1 - W7, W1 + W7, W7, -W1}),
+            MultiplyPairs(Pairs<3, 5>(c), {W3, W5, W5 - W3, -W3 - W5, -W3 - W5, W3 - W5, -W5, W3}));
+    // Lanes 1 and 2 of each half take the rotation.
+    const __m256i odd = _mm256_blend_epi32(linear, Rotate45(linear), 0x66);
+    const __m256i low = _mm256_srai_epi32(Add(even, odd), 8);
+    const __m256i high = _mm256_shuffle_epi32(_mm256_srai_epi32(Sub(even, odd), 8), 0x1B);
+    first = _mm256_permute2x128_si256(low, high, 0x20);
+    second = _mm256_permute2x128_si256(low, high, 0x31);
+}
+
+// Loads rows `p` and `p + 1` of the block into r[p] and r[p + 1], clears them in the block and
+// takes their row pass.
+KW_AVX2_INLINE inline void TransformPair(__m256i* block, __m256i r[8], int p) {
+    r[p] = _mm256_loadu_si256(block + p);
+    r[p + 1] = _mm256_loadu_si256(block + p + 1);
+    _mm256_storeu_si256(block + p, _mm256_setzero_si256());
+    _mm256_storeu_si256(block + p + 1, _mm256_setzero_si256());
+    RowPair(r[p], r[p + 1]);
 }
 
 // The column pass on all eight columns at once (lane c of r[k] is row k of column c), the same
@@ -266,7 +284,13 @@ KW_AVX2_INLINE inline void Columns(__m256i r[8]) {
     x1 = Add(Multiply(Add(x3, x2), W6), four);
     x2 = _mm256_srai_epi32(Sub(x1, Multiply(x2, W2 + W6)), 3);
     x3 = _mm256_srai_epi32(Add(x1, Multiply(x3, W2 - W6)), 3);
-    Finish<14>(x0, x2, x3, x4, x5, x6, x7, x8, r);
+    FinishColumns(x0, x2, x3, x4, x5, x6, x7, x8, r);
+}
+
+// Stores the two 8-pixel lines of `two`, `pitch` bytes apart.
+KW_AVX2_INLINE inline void StoreTwoLines(__m128i two, std::uint8_t* out, int pitch) {
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out), two);
+    _mm_storel_epi64(reinterpret_cast<__m128i*>(out + pitch), _mm_unpackhi_epi64(two, two));
 }
 
 // Limits eight lines of results to 0..255 (the clip table's range and then the pixels' range)
@@ -280,17 +304,70 @@ KW_AVX2_INLINE inline void StorePixels(const __m256i r[8], std::uint8_t* out, in
         _mm256_packus_epi16(_mm256_packs_epi32(r[0], r[1]), _mm256_packs_epi32(r[2], r[3]));
     const __m256i bottom =
         _mm256_packus_epi16(_mm256_packs_epi32(r[4], r[5]), _mm256_packs_epi32(r[6], r[7]));
+    const __m256i upper = _mm256_permutevar8x32_epi32(top, order);
+    const __m256i lower = _mm256_permutevar8x32_epi32(bottom, order);
+    if (lines == kLines) {
+        StoreTwoLines(_mm256_castsi256_si128(upper), out, pitch);
+        StoreTwoLines(_mm256_extracti128_si256(upper, 1), out + 2 * pitch, pitch);
+        StoreTwoLines(_mm256_castsi256_si128(lower), out + 4 * pitch, pitch);
+        StoreTwoLines(_mm256_extracti128_si256(lower, 1), out + 6 * pitch, pitch);
+        return;
+    }
     alignas(32) std::uint8_t pixels[64];
-    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), _mm256_permutevar8x32_epi32(top, order));
-    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels + 32),
-                       _mm256_permutevar8x32_epi32(bottom, order));
+    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels), upper);
+    _mm256_store_si256(reinterpret_cast<__m256i*>(pixels + 32), lower);
     StoreLines(pixels, out, pitch, lines);
+}
+
+// Both passes for a block whose coefficients lie in its first `Pairs` pairs of rows. The others
+// enter the column pass as known zeros, which the compiler folds away.
+template <int Pairs>
+KW_AVX2_INLINE inline void TransformRows(__m256i* block, std::uint8_t* out, int pitch, int lines) {
+    static_assert(Pairs == 1 || Pairs == 2 || Pairs == 4);
+    // Written out rather than looped so that the compiler keeps the rows in registers.
+    const __m256i zero = _mm256_setzero_si256();
+    __m256i r[kLines];
+    TransformPair(block, r, 0);
+    if constexpr (Pairs >= 2)
+        TransformPair(block, r, 2);
+    else
+        r[2] = r[3] = zero;
+    if constexpr (Pairs == 4) {
+        TransformPair(block, r, 4);
+        TransformPair(block, r, 6);
+    } else {
+        r[4] = r[5] = r[6] = r[7] = zero;
+    }
+    Columns(r);
+    StorePixels(r, out, pitch, lines);
 }
 
 #endif
 
-void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* out, int pitch,
+// A block with coefficients in its first row only gives eight equal lines: each column holds
+// just that row's result, which the column shortcut turns into (result + 32) >> 6.
+std::uint8_t FirstRowPixel(std::int32_t rowResult) {
+    return static_cast<std::uint8_t>(std::clamp((rowResult + 32) >> 6, 0, 255));
+}
+
+// Writes the 8 pixels of `line` as each of `lines` lines.
+void RepeatLine(const std::uint8_t line[kLines], std::uint8_t* out, int pitch, int lines) {
+    for (int i = 0; i < lines; ++i, out += pitch)
+        std::memcpy(out, line, kLines);
+}
+
+void ToPixelsPortable(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                       int lines) {
+    if (rows == 1) {
+        Row(block);
+        std::uint8_t line[kLines];
+        for (int i = 0; i < kLines; ++i) {
+            line[i] = FirstRowPixel(block[i]);
+            block[i] = 0;
+        }
+        RepeatLine(line, out, pitch, lines);
+        return;
+    }
     Transform(block);
     alignas(8) std::uint8_t pixels[64];
     for (int i = 0; i < 64; ++i)
@@ -301,40 +378,36 @@ void ToPixelsPortable(std::int32_t block[64], unsigned /*rows*/, std::uint8_t* o
 
 #ifdef KW_HAVE_X86
 
-// Both passes work on all rows or columns at once, with a transposition before each. A block
-// with nothing but its DC term gives the same value everywhere: the row shortcut makes the
-// first row DC x 8 and the column shortcut limits (DC x 8 + 32) >> 6 for every line.
+// The row pass runs on the pairs of rows that hold coefficients, the column pass on all
+// columns at once. A block with coefficients in its first row only takes that row's pass alone,
+// and one with nothing but its DC term not even that.
 KW_AVX2 void ToPixelsAvx2(std::int32_t block[64], unsigned rows, std::uint8_t* out, int pitch,
                           int lines) {
-    if (rows == 1 &&
-        !(block[1] | block[2] | block[3] | block[4] | block[5] | block[6] | block[7])) {
-        const auto value = static_cast<std::uint8_t>(std::clamp((block[0] * 8 + 32) >> 6, 0, 255));
-        for (int line = 0; line < lines; ++line, out += pitch)
-            std::memset(out, value, kLines);
-        block[0] = 0;
+    auto* rows256 = reinterpret_cast<__m256i*>(block);
+    const __m256i zero = _mm256_setzero_si256();
+    if (rows == 1) {
+        __m256i first = _mm256_loadu_si256(rows256), second = zero;
+        _mm256_storeu_si256(rows256, zero);
+        alignas(8) std::uint8_t line[kLines];
+        if (_mm256_testz_si256(first, _mm256_setr_epi32(0, -1, -1, -1, -1, -1, -1, -1))) {
+            // Nothing but the DC term: the row shortcut makes every result DC x 8.
+            std::memset(line, FirstRowPixel(_mm256_cvtsi256_si32(first) * 8), kLines);
+        } else {
+            RowPair(first, second);
+            const __m256i limited = _mm256_srai_epi32(Add(first, _mm256_set1_epi32(32)), 6);
+            const __m128i words = _mm_packs_epi32(_mm256_castsi256_si128(limited),
+                                                  _mm256_extracti128_si256(limited, 1));
+            _mm_storel_epi64(reinterpret_cast<__m128i*>(line), _mm_packus_epi16(words, words));
+        }
+        RepeatLine(line, out, pitch, lines);
         return;
     }
-    // Written out rather than looped so that the compiler keeps the rows in registers (and does
-    // not turn the clearing into a string instruction that is slow to start).
-    auto* rows256 = reinterpret_cast<__m256i*>(block);
-    __m256i r[kLines] = {_mm256_loadu_si256(rows256),     _mm256_loadu_si256(rows256 + 1),
-                         _mm256_loadu_si256(rows256 + 2), _mm256_loadu_si256(rows256 + 3),
-                         _mm256_loadu_si256(rows256 + 4), _mm256_loadu_si256(rows256 + 5),
-                         _mm256_loadu_si256(rows256 + 6), _mm256_loadu_si256(rows256 + 7)};
-    const __m256i zero = _mm256_setzero_si256();
-    _mm256_storeu_si256(rows256, zero);
-    _mm256_storeu_si256(rows256 + 1, zero);
-    _mm256_storeu_si256(rows256 + 2, zero);
-    _mm256_storeu_si256(rows256 + 3, zero);
-    _mm256_storeu_si256(rows256 + 4, zero);
-    _mm256_storeu_si256(rows256 + 5, zero);
-    _mm256_storeu_si256(rows256 + 6, zero);
-    _mm256_storeu_si256(rows256 + 7, zero);
-    Transpose(r);
-    Rows(r);
-    Transpose(r);
-    Columns(r);
-    StorePixels(r, out, pitch, lines);
+    if (rows & 0xF0)
+        TransformRows<4>(rows256, out, pitch, lines);
+    else if (rows & 0x0C)
+        TransformRows<2>(rows256, out, pitch, lines);
+    else
+        TransformRows<1>(rows256, out, pitch, lines);
 }
 
 #endif

@@ -16,6 +16,17 @@ constexpr std::uint8_t kIntraMatrix[64] = {
     34, 38, 22, 22, 26, 27, 29, 34, 37, 40, 22, 26, 27, 29, 32, 35, 40, 48, 26, 27, 29, 32,
     35, 40, 48, 58, 26, 27, 29, 34, 38, 46, 56, 69, 27, 29, 35, 38, 46, 56, 69, 83};
 
+// kIntraMatrix in transmission order.
+struct ScanMatrix {
+    std::uint8_t weights[64] = {};
+    constexpr ScanMatrix() {
+        for (int i = 0; i < 64; ++i)
+            weights[i] = kIntraMatrix[kZigZag[i]];
+    }
+    constexpr std::uint8_t operator[](int i) const { return weights[i]; }
+};
+constexpr ScanMatrix kScanMatrix;
+
 constexpr int kDcScale = 8;    // coefficient 0 = DC byte x 8
 constexpr int kLevelShift = 2; // coefficient = (W x quantiser x level) >> 2
 constexpr int kCoefficientMax = 2047;

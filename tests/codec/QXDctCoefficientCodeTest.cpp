@@ -95,3 +95,27 @@ TEST(QXDctCoefficientCode, CodeFillsTheSpaceExceptTwelveLeadingZeros) {
         ASSERT_EQ(matches, 1) << v;
     }
 }
+
+// The short table agrees with the ranged lookup for every index: a code that fits the index
+// with its sign bit has its run, signed level and length there; the end of block has its length;
+// every other index (longer codes, the escape, no code) is empty and leaves the lookup to the
+// ranges.
+TEST(QXDctCoefficientCode, ShortTableHoldsExactlyTheCodesThatFitWithTheirSign) {
+    for (std::uint32_t v = 0; v < (1u << kShortBits); ++v) {
+        SCOPED_TRACE(v);
+        const ShortEntry& entry = kShortTable.entries[v];
+        const Entry& code = Lookup(v << (16 - kShortBits));
+        if (code.kind == kEndOfBlock) {
+            EXPECT_EQ(entry.level, 0);
+            EXPECT_EQ(entry.length, std::strlen(kEndOfBlockBits));
+        } else if (code.kind == kRunLevel && code.length + 1 <= kShortBits) {
+            const bool negative = (v >> (kShortBits - 1 - code.length)) & 1;
+            EXPECT_EQ(entry.level, negative ? -code.level : code.level);
+            EXPECT_EQ(entry.advance, code.run + 1);
+            EXPECT_EQ(entry.length, code.length + 1);
+        } else {
+            EXPECT_EQ(entry.level, 0);
+            EXPECT_EQ(entry.length, 0);
+        }
+    }
+}
