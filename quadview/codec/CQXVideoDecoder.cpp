@@ -59,10 +59,14 @@ CQXVideoDecoder::~CQXVideoDecoder() {
 }
 
 int CQXVideoDecoder::Initialize() {
-    Release();
     m_highestRow = m_columns = m_width = m_height = m_quantiser = 0;
     std::fill(std::begin(m_counters), std::end(m_counters), 0u);
     const std::uint32_t total = 2 * (kLumaSize + 2 * kChromaSize);
+    // Planes once allocated are cleared rather than allocated again.
+    if (m_memory) {
+        std::fill_n(m_memory.get(), total, std::uint8_t{0});
+        return 1;
+    }
     m_memory.reset(new (std::nothrow) std::uint8_t[total]());
     if (!m_memory)
         return 0;

@@ -40,7 +40,7 @@ public:
     CQXVideoDecoder(const CQXVideoDecoder&) = delete;
     CQXVideoDecoder& operator=(const CQXVideoDecoder&) = delete;
 
-    // Clears geometry and counters and allocates the planes. 1/0.
+    // Clears geometry, counters and the planes, allocating the planes the first time. 1/0.
     [[nodiscard]] int Initialize();
     void Release();
 

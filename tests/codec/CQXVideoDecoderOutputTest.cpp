@@ -4,6 +4,7 @@
 #include "QXDctCoefficientCode.h"
 #include "VideoTestPictures.h"
 
+#include <algorithm>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -243,4 +244,25 @@ TEST(CQXVideoDecoderOutput, RandomFramesDecodeToTheirKnownPictures) {
     }
     EXPECT_EQ(digest.Finish(decoder),
               "341b26b42101e65c7704bea4cc3e9de897244d70ffaae6dbf936cb9a185da941");
+}
+
+TEST(CQXVideoDecoder, InitializingAgainForgetsThePictureTheGeometryAndTheCounters) {
+    Random random(3);
+    CQXVideoDecoder decoder;
+    ASSERT_EQ(decoder.Initialize(), 1);
+    CQXVideoFrame frame;
+    LoadWhole(frame, MakeFrame(random, kGeometries[4], true, 5));
+    ASSERT_NE(decoder.Decode(&frame), nullptr);
+    ASSERT_EQ(decoder.Initialize(), 1);
+    EXPECT_EQ(decoder.GetWidth(), 0);
+    EXPECT_EQ(decoder.GetHeight(), 0);
+    for (int c = 1; c <= CQXVideoDecoder::kCounterCount; ++c)
+        EXPECT_EQ(decoder.GetCounter(static_cast<CQXVideoDecoder::Counter>(c)), 0u) << c;
+    const std::uint32_t sizes[] = {CQXVideoDecoder::kLumaSize, CQXVideoDecoder::kChromaSize,
+                                   CQXVideoDecoder::kChromaSize};
+    for (int plane = 0; plane < 3; ++plane) {
+        const std::uint8_t* bytes = decoder.GetPlanes()[plane];
+        EXPECT_TRUE(std::all_of(bytes, bytes + sizes[plane], [](std::uint8_t b) { return b == 0; }))
+            << "plane " << plane;
+    }
 }
