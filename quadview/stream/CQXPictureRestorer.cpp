@@ -65,13 +65,19 @@ std::shared_ptr<const QXDecodedPicture>
 CQXPictureRestorer::DecodeAndKeep(const CQXVideoFrame& frame, int channel, std::uint64_t place) {
     m_decoder.Decode(&frame);
     ++m_decodes;
-    auto picture = std::make_shared<QXDecodedPicture>();
+    std::deque<Kept>& kept = m_kept[channel];
+    std::shared_ptr<QXDecodedPicture> picture;
+    if (kept.size() >= kPicturesPerChannel) {
+        // A picture a frame still carries to the screen is left to it.
+        if (kept.front().picture.use_count() == 1)
+            picture = std::move(kept.front().picture);
+        kept.pop_front();
+    }
+    if (!picture)
+        picture = std::make_shared<QXDecodedPicture>();
     m_decoder.SavePicture(*picture);
     if (picture->planes.empty())
         return {};
-    std::deque<Kept>& kept = m_kept[channel];
     kept.push_back(Kept{place, picture});
-    if (kept.size() > kPicturesPerChannel)
-        kept.pop_front();
     return picture;
 }

@@ -15,7 +15,8 @@ class CQXVideoFrame;
 // order from its channel's last key picture before it (or from a picture kept from an earlier
 // call) through every frame of that channel up to it. The pictures decoded on the way are kept,
 // the latest kPicturesPerChannel of each channel, so that backward play through a group of
-// pictures decodes each frame once. Memory: at most kPicturesPerChannel pictures of at most
+// pictures decodes each frame once; the oldest kept picture's memory serves again once nobody else
+// holds it. Memory: at most kPicturesPerChannel pictures of at most
 // 640 x 272 x 1.5 bytes for each of the five channel indices (41.8 MB; 27.5 MB for four channels
 // of 640 x 224), plus the decoder's planes; its readers clear it when they play forwards.
 class CQXPictureRestorer {
@@ -39,7 +40,7 @@ public:
 private:
     struct Kept {
         std::uint64_t place;
-        std::shared_ptr<const QXDecodedPicture> picture;
+        std::shared_ptr<QXDecodedPicture> picture;
     };
 
     std::shared_ptr<const QXDecodedPicture> Find(int channel, std::uint64_t place) const;

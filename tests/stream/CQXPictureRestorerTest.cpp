@@ -95,6 +95,22 @@ TEST(CQXPictureRestorer, GroupsLongerThanThePicturesKeptStayTrue) {
     EXPECT_LE(restorer.GetDecodeCount(), 2 * history.bodies.size());
 }
 
+TEST(CQXPictureRestorer, APictureStillHeldIsNotOverwrittenWhenItsPlaceIsReused) {
+    const int pictures = 3 * static_cast<int>(CQXPictureRestorer::kPicturesPerChannel);
+    ListHistory history(pictures, 1, pictures);
+    const std::vector<std::string> forward = history.ForwardPictures();
+    CQXPictureRestorer restorer;
+    const std::uint64_t last = history.bodies.size() - 1;
+    CQXVideoFrame& held = history.Delivered(last);
+    const auto picture = restorer.Restore(held, last, history);
+    ASSERT_NE(picture, nullptr);
+    const std::vector<std::uint8_t> planes = picture->planes;
+    // Every earlier frame, which pushes the held picture and many others out of the kept ones.
+    for (std::uint64_t place = last; place-- > 0;)
+        ASSERT_EQ(Restored(restorer, history, place), forward[place]) << place;
+    EXPECT_EQ(picture->planes, planes);
+}
+
 TEST(CQXPictureRestorer, AFrameWithoutAKeyPictureBeforeItHasNoTruePicture) {
     // Two channels, key pictures at their pictures 0, 3 and 6; the stream begins after the
     // first two, so frames 1 and 3 (channel 2's pictures 1 and 2) have none before them and
