@@ -249,7 +249,10 @@ void CQXStorageDeviceManager::StopStreaming() {
 }
 
 void CQXStorageDeviceManager::SetPlayMode(std::uint32_t mode, std::uint32_t parameter) {
-    if (mode == m_playMode || mode == QXPlayMode::kNone)
+    // The mode in force says nothing of the commands still queued: a play asked right after a
+    // jump would be dropped as the mode already playing, and the jump's single step would then
+    // pause. The worker passes over a command for the mode it is in.
+    if (mode == QXPlayMode::kNone || (mode == m_playMode && GetQueuedCommandCount() == 0))
         return;
     PostCommand(mode, parameter, 0);
 }

@@ -228,6 +228,25 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, Rewind64ShowsEverySixtyFourthCycleAn
     EXPECT_EQ(m_manager->GetPosition(0), StartPacket(4) + 1);
 }
 
+TEST_F(CQXStorageDeviceManagerPlaybackTest, PlayAskedRightAfterAJumpIsNotLostWhileTheJumpWaits) {
+    // A jump and then play, both asked before the worker has taken the jump.
+    DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 40 * 0.033);
+    options.padFrames = true;
+    Open(options);
+    StartIn(kPlay);
+    ASSERT_TRUE(WaitForModeChanges({kPlay}));
+    m_manager->SetPlayMode(kOneForward, StartPacket(9));
+    m_manager->SetPlayMode(kPlay, kNoTarget);
+    std::vector<std::uint32_t> modes;
+    WaitFor([&] {
+        modes = ModeChanges();
+        return modes.size() >= 3 && modes.back() == kPlay;
+    });
+    ASSERT_GE(modes.size(), 3u);
+    EXPECT_EQ(modes[1], kOneForward);
+    EXPECT_EQ(modes.back(), kPlay);
+}
+
 TEST_F(CQXStorageDeviceManagerPlaybackTest, ReverseReachingPacket0ShowsTheFirstCycleThenPauses) {
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 40 * 0.033);
     options.padFrames = true;
