@@ -252,6 +252,11 @@ void CQXScreenManager4::OnProcess() {
     frame->Reset();
     std::lock_guard lock(m_queueMutex);
     m_queue.pop_front();
+    // The last queued frame is shown: sleep now rather than tick once more to find that out.
+    if (m_queue.empty()) {
+        m_asleep = true;
+        SetWaitTimeout(kWaitForCommand);
+    }
 }
 
 void CQXScreenManager4::ShowFrame(const CQXVideoFrame& frame) {
