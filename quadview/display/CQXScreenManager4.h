@@ -52,7 +52,8 @@ public:
     // From a producer's thread: queues a complete frame, or releases it at once when two are
     // already queued. The frame comes back to the producer when it is reset.
     void SubmitFrame(CQXVideoFrame* frame) override;
-    // The video window changed (size): recompute the layout from its client area.
+    // The video window changed (size): recompute the layout from its client area. A window
+    // must outlive the manager's use of it: until Destroy or the next SetWindow.
     void SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow);
     // Forget every channel's picture (working mode change).
     void ClearPictures();
