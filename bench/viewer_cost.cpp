@@ -2,7 +2,10 @@
 // channels at 640x224, with sound) read by the device reader and shown through the real screen
 // manager on a 608x450 view, for a fixed stretch each at 1x, paused and ff64. Reports the
 // process's CPU time as a share of one core and, where the stream moves, per second of stream.
+// With "whole" the screen manager draws the whole view for every frame, as the reference its
+// drawing of the changed parts is measured against.
 //   bench_viewer_cost [seconds per stretch, default 5] [disk image, default: one recorded here]
+//                     [whole]
 #include "CQXOffscreenView.h"
 #include "CQXStorageDeviceManager.h"
 #include "DvrRecorder.h"
@@ -15,6 +18,7 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 namespace {
@@ -57,7 +61,8 @@ int main(int argc, char** argv) {
     QGuiApplication application(argc, argv);
     KWInstallQtTextPainter();
     const double seconds = argc > 1 ? std::atof(argv[1]) : 5.0;
-    const bool recordHere = argc <= 2;
+    const bool recordHere = argc <= 2 || std::string(argv[2]).empty();
+    const bool wholeView = argc > 3 && std::string(argv[3]) == "whole";
     const std::filesystem::path image =
         recordHere ? std::filesystem::temp_directory_path() / "bench_viewer_cost.img"
                    : std::filesystem::path(argv[2]);
@@ -88,6 +93,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     CQXScreenManager4& screen = view.GetScreenManager();
+    screen.SetWholeViewDrawing(wholeView);
     Measure(manager, screen, "1x", QXPlayMode::kPlay, seconds);
     Measure(manager, screen, "paused", QXPlayMode::kPause, seconds);
     Measure(manager, screen, "ff64", QXPlayMode::kFastForward64, seconds);

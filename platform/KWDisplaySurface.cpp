@@ -141,16 +141,19 @@ KWDisplayResult KWDisplaySurface::ColorFill(const KWRect* rect, std::uint32_t va
     if (area.IsEmpty())
         return KWDisplayResult::kInvalid;
     KWDisplayWindow* changed = nullptr;
+    KWRect filled;
     Acquire();
     {
         Access access = Access::Resolve(*this);
-        if (access.buffer)
-            access.buffer->Fill(area.Offset(access.dx, access.dy).Intersect(access.clip), value);
+        if (access.buffer) {
+            filled = area.Offset(access.dx, access.dy).Intersect(access.clip);
+            access.buffer->Fill(filled, value);
+        }
         changed = access.window;
     }
     ReleaseAccess();
-    if (changed)
-        changed->OnFrameBufferChanged();
+    if (changed && !filled.IsEmpty())
+        changed->OnFrameBufferChanged(filled);
     return KWDisplayResult::kOk;
 }
 
@@ -171,6 +174,7 @@ KWDisplayResult KWDisplaySurface::Blit(const KWRect* dstRect, KWDisplaySurface& 
         second->Acquire();
     KWDisplayResult result = KWDisplayResult::kOk;
     KWDisplayWindow* changed = nullptr;
+    KWRect written;
     {
         Access to = Access::Resolve(*this);
         Access fromStorage;
@@ -182,17 +186,20 @@ KWDisplayResult KWDisplaySurface::Blit(const KWRect* dstRect, KWDisplaySurface& 
             from = &fromStorage;
         }
         if (to.buffer && from->buffer) {
-            result = KWStretchBlit(*to.buffer, dstArea.Offset(to.dx, to.dy), to.clip, *from->buffer,
+            const KWRect target = dstArea.Offset(to.dx, to.dy);
+            result = KWStretchBlit(*to.buffer, target, to.clip, *from->buffer,
                                    srcArea.Offset(from->dx, from->dy));
-            if (result == KWDisplayResult::kOk)
+            if (result == KWDisplayResult::kOk) {
                 changed = to.window;
+                written = target.Intersect(to.clip);
+            }
         }
     }
     if (second != first)
         second->ReleaseAccess();
     first->ReleaseAccess();
-    if (changed)
-        changed->OnFrameBufferChanged();
+    if (changed && !written.IsEmpty())
+        changed->OnFrameBufferChanged(written);
     return result;
 }
 

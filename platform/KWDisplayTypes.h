@@ -15,6 +15,8 @@ struct KWRect {
         return KWRect{left + dx, top + dy, right + dx, bottom + dy};
     }
     KWRect Intersect(const KWRect& other) const;
+    // The smallest rectangle holding both; an empty one adds nothing.
+    KWRect Unite(const KWRect& other) const;
     bool Contains(const KWRect& inner) const {
         return inner.left >= left && inner.top >= top && inner.right <= right &&
                inner.bottom <= bottom;
@@ -29,6 +31,16 @@ inline KWRect KWRect::Intersect(const KWRect& other) const {
     if (r.IsEmpty())
         return KWRect{};
     return r;
+}
+
+inline KWRect KWRect::Unite(const KWRect& other) const {
+    if (other.IsEmpty())
+        return *this;
+    if (IsEmpty())
+        return other;
+    return KWRect{left < other.left ? left : other.left, top < other.top ? top : other.top,
+                  right > other.right ? right : other.right,
+                  bottom > other.bottom ? bottom : other.bottom};
 }
 
 struct KWPoint {

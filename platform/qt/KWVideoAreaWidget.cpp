@@ -1,7 +1,7 @@
 #include "KWVideoAreaWidget.h"
 
-#include <QImage>
 #include <QMetaObject>
+#include <QPaintEvent>
 #include <QPainter>
 
 KWVideoAreaWidget::KWVideoAreaWidget(QWidget* parent) : QWidget(parent), m_window(*this) {
@@ -11,38 +11,49 @@ KWVideoAreaWidget::KWVideoAreaWidget(QWidget* parent) : QWidget(parent), m_windo
 
 KWVideoAreaWidget::~KWVideoAreaWidget() = default;
 
-void KWVideoAreaWidget::Window::OnFrameBufferChanged() {
-    if (m_widget.m_repaintPending.exchange(true))
-        return;
-    KWVideoAreaWidget* widget = &m_widget;
-    QMetaObject::invokeMethod(
-        widget,
-        [widget] {
-            widget->m_repaintPending = false;
-            widget->update();
-        },
-        Qt::QueuedConnection);
+void KWVideoAreaWidget::Window::OnFrameBufferChanged(const KWRect& area) {
+    const QRect rect(area.left, area.top, area.Width(), area.Height());
+    {
+        std::lock_guard lock(m_widget.m_changedMutex);
+        const bool pending = !m_widget.m_changed.isEmpty();
+        m_widget.m_changed += rect;
+        if (pending)
+            return;
+    }
+    QMetaObject::invokeMethod(&m_widget, &KWVideoAreaWidget::RepaintChanged, Qt::QueuedConnection);
 }
 
-void KWVideoAreaWidget::paintEvent(QPaintEvent*) {
+void KWVideoAreaWidget::RepaintChanged() {
+    QRegion changed;
+    {
+        std::lock_guard lock(m_changedMutex);
+        changed.swap(m_changed);
+    }
+    update(changed);
+}
+
+void KWVideoAreaWidget::paintEvent(QPaintEvent* event) {
     QPainter painter(this);
+    const QRect area = event->rect();
     auto lock = m_window.LockFrameBuffer();
     const KWPixelBuffer& buffer = m_window.GetFrameBuffer();
     if (buffer.IsEmpty()) {
-        painter.fillRect(rect(), Qt::black);
+        painter.fillRect(area, Qt::black);
         return;
     }
+    const QRect drawn = area.intersected(QRect(0, 0, buffer.GetWidth(), buffer.GetHeight()));
     if (buffer.GetLayout() == KWPixelLayout::kRGB32) {
         const QImage image(buffer.GetBits(), buffer.GetWidth(), buffer.GetHeight(),
                            buffer.GetPitch(), QImage::Format_RGB32);
-        painter.drawImage(0, 0, image);
+        painter.drawImage(drawn.topLeft(), image, drawn);
         return;
     }
-    QImage image(buffer.GetWidth(), buffer.GetHeight(), QImage::Format_RGB32);
-    for (int y = 0; y < buffer.GetHeight(); ++y)
-        buffer.ReadRow(y, 0, buffer.GetWidth(),
-                       reinterpret_cast<std::uint32_t*>(image.scanLine(y)));
-    painter.drawImage(0, 0, image);
+    if (m_converted.width() != buffer.GetWidth() || m_converted.height() != buffer.GetHeight())
+        m_converted = QImage(buffer.GetWidth(), buffer.GetHeight(), QImage::Format_RGB32);
+    for (int y = drawn.top(); y <= drawn.bottom(); ++y)
+        buffer.ReadRow(y, drawn.left(), drawn.width(),
+                       reinterpret_cast<std::uint32_t*>(m_converted.scanLine(y)) + drawn.left());
+    painter.drawImage(drawn.topLeft(), m_converted, drawn);
 }
 
 void KWVideoAreaWidget::resizeEvent(QResizeEvent* event) {

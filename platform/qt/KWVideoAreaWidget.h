@@ -1,12 +1,15 @@
 #pragma once
 #include "KWDisplayWindow.h"
 
+#include <QImage>
+#include <QRegion>
 #include <QWidget>
 
-#include <atomic>
+#include <mutex>
 
 // The widget that shows a display window's frame buffer. The driver writes the frame buffer
-// from any thread; the widget repaints from it on the GUI thread, at most one repaint pending.
+// from any thread; the widget repaints the parts written since its last repaint from it on the
+// GUI thread, at most one repaint pending.
 class KWVideoAreaWidget : public QWidget {
     Q_OBJECT
 public:
@@ -25,14 +28,21 @@ private:
     class Window : public KWDisplayWindow {
     public:
         explicit Window(KWVideoAreaWidget& widget) : m_widget(widget) {}
-        void OnFrameBufferChanged() override;
+        void OnFrameBufferChanged(const KWRect& area) override;
 
     private:
         KWVideoAreaWidget& m_widget;
     };
 
     void UpdateOrigin();
+    void RepaintChanged();
 
     Window m_window;
-    std::atomic<bool> m_repaintPending{false};
+    // The parts of the frame buffer written since the pending repaint was asked for; empty
+    // while none is pending.
+    std::mutex m_changedMutex;
+    QRegion m_changed;
+    // The frame buffer in the widget's format, for displays of other layouts; kept from paint
+    // to paint.
+    QImage m_converted;
 };

@@ -34,6 +34,25 @@ QRect CKWSlider::ChannelRect() const {
     return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderGroove, this);
 }
 
+QRect CKWSlider::ThumbRect() const {
+    QStyleOptionSlider option;
+    initStyleOption(&option);
+    return style()->subControlRect(QStyle::CC_Slider, &option, QStyle::SC_SliderHandle, this);
+}
+
+// The style draws the groove's filled part up to the thumb, so a thumb in the place it was
+// painted means an unchanged picture. A repaint already asked for draws the new position.
+void CKWSlider::sliderChange(SliderChange change) {
+    if (change == SliderValueChange && ThumbRect() == m_paintedThumb)
+        return;
+    QSlider::sliderChange(change);
+}
+
+void CKWSlider::paintEvent(QPaintEvent* event) {
+    m_paintedThumb = ThumbRect();
+    QSlider::paintEvent(event);
+}
+
 int CKWSlider::PositionAt(const QPointF& point) const {
     const QRect channel = ChannelRect();
     const bool horizontal = orientation() == Qt::Horizontal;

@@ -38,6 +38,11 @@ public:
     static int PositionFromRatio(int minimum, int maximum, double ratio);
 
 protected:
+    // A new position repaints the slider only when it moves the thumb: a playing stream moves
+    // the position far more often than the thumb's pixels, and each repaint draws the group
+    // behind the slider too.
+    void sliderChange(SliderChange change) override;
+    void paintEvent(QPaintEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseMoveEvent(QMouseEvent* event) override;
     void mouseReleaseEvent(QMouseEvent* event) override;
@@ -45,6 +50,7 @@ protected:
     void wheelEvent(QWheelEvent* event) override;
 
 private:
+    QRect ThumbRect() const;
     // Moves the thumb to the pointer; true when that changed the position.
     bool MoveTo(const QPointF& point);
     void Notify();
@@ -55,4 +61,6 @@ private:
     std::uint32_t m_message = 0;
     KWWindowHandle m_owner = nullptr;
     CKWToolTip* m_toolTip = nullptr;
+    // Where the last paint drew the thumb.
+    QRect m_paintedThumb;
 };

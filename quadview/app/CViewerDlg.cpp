@@ -295,7 +295,9 @@ void CViewerDlg::FinishStart() {
     m_mysPosition->SetPosition(0);
     m_mysPosition->SetTooltip(QString(kMysPositionTip).arg(0));
     LayOut();
-    m_diagnosticsTimer->start(kDiagnosticsPeriodMs);
+    // The diagnostics texts are refreshed only while the panel shows them.
+    if (AreDiagnosticsShown())
+        m_diagnosticsTimer->start(kDiagnosticsPeriodMs);
     RefreshControls(QTime::currentTime());
     m_refreshTimer->start(kRefreshPeriodMs);
     m_started = true;
@@ -420,6 +422,8 @@ void CViewerDlg::RevealDiagnostics() {
            kDiagnosticsHeight + OsExtraHeight());
     LayOut();
     UpdateDiagnostics();
+    if (m_started && !m_stopped)
+        m_diagnosticsTimer->start(kDiagnosticsPeriodMs);
 }
 
 // ---------------------------------------------------------------------------------------------

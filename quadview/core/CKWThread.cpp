@@ -4,6 +4,7 @@
 #include "KWMessageBox.h"
 #include "KWTimerService.h"
 
+#include <chrono>
 #include <sys/resource.h>
 #include <thread>
 #include <unistd.h>
@@ -251,6 +252,23 @@ std::int32_t CKWThread::GetExitCode() const {
 std::size_t CKWThread::GetQueuedCommandCount() const {
     std::lock_guard lock(m_lock);
     return m_queue.size();
+}
+
+// The event may be taken here: the loop looks at the queue and the terminate flag before it
+// waits for the event.
+bool CKWThread::WaitForCommandPosted(std::uint32_t timeoutMs) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMs);
+    for (;;) {
+        {
+            std::lock_guard lock(m_lock);
+            if (!m_queue.empty() || (m_handle && m_handle->terminate))
+                return true;
+        }
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        if (left.count() <= 0 || !m_commandEvent.Wait(static_cast<std::uint32_t>(left.count())))
+            return false;
+    }
 }
 
 CKWThread::Command CKWThread::WaitForCommand(Handle& handle) {

@@ -97,6 +97,11 @@ protected:
     static constexpr std::uint32_t kWaitForCommand = KWEvent::kInfinite;
     void SetWaitTimeout(std::uint32_t timeoutMs) { m_waitTimeoutMs = timeoutMs; }
 
+    // On the worker: sleeps up to `timeoutMs`, ending early when a command is queued or
+    // Terminate is asked for, and leaves the command queued for the loop. True when it ended
+    // early.
+    bool WaitForCommandPosted(std::uint32_t timeoutMs);
+
 private:
     struct Handle;
 

@@ -8,6 +8,7 @@
 namespace {
 constexpr int kMargin = 10;
 constexpr int kQuadStripRight = 320; // the quad layout shows the left half of the upper strip
+constexpr std::uint8_t kQuadDateChannel = 3; // channel 4's strip carries the date in the quad
 constexpr int kCompositeRightColumn = 330;
 constexpr int kCompositeDateMargin = 20;
 const char* const kOffText = "OFF";
@@ -54,17 +55,26 @@ std::string CQXDirectDrawSurface7Information::FormatDateTime(const QXTimestamp& 
     return text;
 }
 
-void CQXDirectDrawSurface7Information::Draw(const QXTimestamp& dateTime, std::uint8_t displayMask,
+// Every bar shows the date except a channel's bar in the quad mode, where only channel 4's
+// strip carries it.
+bool CQXDirectDrawSurface7Information::ShowsDate(Mode mode) const {
+    return mode != kModeQuad || m_channel == kQuadDateChannel;
+}
+
+bool CQXDirectDrawSurface7Information::Draw(const QXTimestamp& dateTime, std::uint8_t displayMask,
                                             Mode mode) {
-    if (m_channel == kNoChannel || !dateTime.IsValid() || dateTime == m_lastDrawn)
-        return;
-    m_lastDrawn = dateTime;
+    if (m_channel == kNoChannel || !dateTime.IsValid())
+        return false;
+    const Text text{ShowsDate(mode) ? dateTime : QXTimestamp{}, displayMask, mode};
+    if (text == m_drawn)
+        return false;
+    m_drawn = text;
     Clear();
     if (!m_surface)
-        return;
+        return true;
     KWDeviceContext dc(*m_surface);
     if (!dc.IsValid())
-        return;
+        return true;
     dc.SetFont(m_font);
     const std::string date = FormatDateTime(dateTime);
     const int yc = (kStripHeight - dc.GetTextExtent(date).height) / 2;
@@ -73,24 +83,25 @@ void CQXDirectDrawSurface7Information::Draw(const QXTimestamp& dateTime, std::ui
 
     if (m_channel == QXChannelSet::kCompositeIndex) {
         if (mode != kModeSingle)
-            return;
+            return true;
         if (displayMask & 0x0F) {
             const int columns[] = {kMargin, kCompositeRightColumn};
             for (int index = 0; index < QXChannelSet::kCompositeIndex; ++index)
                 DrawLabel(dc, columns[index % 2], index < 2 ? yc : lower, index, displayMask);
         }
         DrawRightAligned(dc, right - kCompositeDateMargin, lower, date);
-        return;
+        return true;
     }
     if (m_channel >= QXChannelSet::kCompositeIndex)
-        return;
+        return true;
     if (mode == kModeQuad) {
         DrawLabel(dc, kMargin, yc, m_channel, displayMask);
-        if (m_channel == 3)
+        if (ShowsDate(mode))
             DrawRightAligned(dc, kQuadStripRight - kMargin, yc, date);
-    } else {
-        dc.SetTextColor(kTextColor);
-        dc.TextOut(kMargin, yc, ChannelLabel(m_channel));
+        return true;
     }
+    dc.SetTextColor(kTextColor);
+    dc.TextOut(kMargin, yc, ChannelLabel(m_channel));
     DrawRightAligned(dc, right - kMargin, lower, date);
+    return true;
 }

@@ -3,6 +3,8 @@
 #include "KWDeviceContext.h"
 #include "QXTimestamp.h"
 
+#include <optional>
+
 // The font of the caption bars and of the screen-capture caption.
 inline constexpr KWFontSpec kQXCaptionFont{"courier new", 16, 8, 300};
 
@@ -25,15 +27,26 @@ public:
     std::uint8_t GetChannel() const { return m_channel; }
 
     // Redraws the bar for a frame of this date and time, unless the date and time are not
-    // valid or equal to those drawn last. `displayMask` holds the shown channels (bit 3
-    // channel 1 ... bit 0 channel 4).
-    void Draw(const QXTimestamp& dateTime, std::uint8_t displayMask, Mode mode);
+    // valid or the bar would show the same text as it does. `displayMask` holds the shown
+    // channels (bit 3 channel 1 ... bit 0 channel 4). In the quad mode a channel's bar holds
+    // only what the quad layout shows of it: the upper strip, with the date in channel 4's.
+    // True when the bar was redrawn.
+    bool Draw(const QXTimestamp& dateTime, std::uint8_t displayMask, Mode mode);
 
     // "YYYY/MM/DD hh:mm:ss AM" on a 12-hour clock on which 12 o'clock reads 00.
     static std::string FormatDateTime(const QXTimestamp& dateTime);
 
 private:
+    // What decides the bar's text; the date only where the bar shows it.
+    struct Text {
+        QXTimestamp dateTime;
+        std::uint8_t displayMask = 0;
+        Mode mode = kModeSingle;
+        bool operator==(const Text&) const = default;
+    };
+    bool ShowsDate(Mode mode) const;
+
     std::uint8_t m_channel = kNoChannel;
-    QXTimestamp m_lastDrawn;
+    std::optional<Text> m_drawn;
     KWFontSpec m_font = kQXCaptionFont;
 };

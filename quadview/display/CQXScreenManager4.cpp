@@ -20,9 +20,8 @@ const char* const kConversionFailure = "Conversion Surface Creation Fail";
 const char* const kCaptureFailure = "Capture Surface Creation Fail";
 
 constexpr std::uint32_t kWorkerTickMs = 1;
-constexpr std::uint32_t kRepaintPeriodMs = 100;
+constexpr std::uint32_t kTimerPeriodMs = 100;
 constexpr std::uint32_t kSecondPeriodMs = 1000;
-constexpr std::uint32_t kTenthPeriodMs = 100;
 constexpr std::uint32_t kPeriodicTimer = 1;
 constexpr std::int32_t kStopTimeoutMs = 50;
 
@@ -42,6 +41,14 @@ const char* const kBmpExtension = ".bmp";
 const KWRect kCaptionUpper{0, 0, 640, 20};
 const KWRect kCaptionLower{0, 20, 640, 40};
 const KWRect kCaptionUpperLeft{0, 0, 320, 20};
+
+// The blank's bit in ViewChanges: past the video surfaces.
+constexpr int kBlankIndex = CQXScreenManager4::kVideoSurfaces;
+constexpr int kPictureSurfaces = QXChannelSet::kCompositeIndex + 1;
+
+constexpr std::uint32_t SurfaceBit(int index) {
+    return 1u << index;
+}
 
 // The lowest channel index (0 = channel 1) whose bit is in the mask, or -1.
 int LowestChannel(std::uint8_t mask) {
@@ -121,6 +128,7 @@ int CQXScreenManager4::Create(KWDisplayWindow* videoWindow, KWWindowHandle owner
         return FailCreate(failure);
     m_primary.Clear();
     m_viewChanged = true;
+    WatchWindow(nullptr, videoWindow);
     m_blank.Clear();
     m_capture.Clear();
     for (auto& information : m_information)
@@ -131,15 +139,16 @@ int CQXScreenManager4::Create(KWDisplayWindow* videoWindow, KWWindowHandle owner
         return 0;
     }
     SetPriority(kPriorityAboveNormal);
-    auto startTimer = [this](std::atomic<std::uint32_t>& slot, std::uint32_t periodMs) {
-        std::uint32_t id = 0;
-        if (!CreateTimer(id, periodMs, kPeriodicTimer))
-            return false;
-        slot = id;
-        return true;
-    };
-    if (!startTimer(m_timerRepaint, kRepaintPeriodMs) ||
-        !startTimer(m_timerSecond, kSecondPeriodMs) || !startTimer(m_timerTenth, kTenthPeriodMs)) {
+    {
+        std::lock_guard lock(m_statisticsMutex);
+        m_secondDue = KWGetTickCount() + kSecondPeriodMs;
+    }
+    {
+        std::lock_guard lock(m_timerMutex);
+        m_timerState = TimerState::kResting;
+    }
+    WakeTimer();
+    if (!m_timer) {
         Destroy();
         return 0;
     }
@@ -147,10 +156,21 @@ int CQXScreenManager4::Create(KWDisplayWindow* videoWindow, KWWindowHandle owner
 }
 
 void CQXScreenManager4::Destroy() {
-    for (auto* timer : {&m_timerRepaint, &m_timerSecond, &m_timerTenth}) {
-        if (const std::uint32_t id = timer->exchange(0))
-            KillTimer(id);
+    KWDisplayWindow* window = nullptr;
+    {
+        std::lock_guard lock(m_drawMutex);
+        window = std::exchange(m_videoWindow, nullptr);
     }
+    WatchWindow(window, nullptr);
+    std::uint32_t timer = 0;
+    {
+        std::lock_guard lock(m_timerMutex);
+        m_timerState = TimerState::kStopped;
+        timer = m_timer.exchange(0);
+    }
+    // Outside the timer's lock: the kill waits for a callback that may be waiting for it.
+    if (timer)
+        KillTimer(timer);
     KWSleep(1);
     std::int32_t exitCode = 0;
     if (!Stop(exitCode, kStopTimeoutMs))
@@ -207,6 +227,7 @@ void CQXScreenManager4::SubmitFrame(CQXVideoFrame* frame) {
     if (wake) {
         SetWaitTimeout(kWorkerTickMs);
         PostCommand(kCommandTick);
+        WakeTimer();
     }
 }
 
@@ -231,6 +252,11 @@ void CQXScreenManager4::OnProcess() {
     frame->Reset();
     std::lock_guard lock(m_queueMutex);
     m_queue.pop_front();
+    // The last queued frame is shown: sleep now rather than tick once more to find that out.
+    if (m_queue.empty()) {
+        m_asleep = true;
+        SetWaitTimeout(kWaitForCommand);
+    }
 }
 
 void CQXScreenManager4::ShowFrame(const CQXVideoFrame& frame) {
@@ -244,6 +270,7 @@ void CQXScreenManager4::ShowFrame(const CQXVideoFrame& frame) {
     m_recordedChannels = recorded;
 
     std::lock_guard lock(m_drawMutex);
+    ViewChanges changes{SurfaceBit(channel), 0};
     if (channel == QXChannelSet::kCompositeIndex) {
         m_displayMask = m_displayMask | QXChannelSet::kCompositeBit;
         if (!m_video[channel].Decode(&frame)) {
@@ -251,9 +278,10 @@ void CQXScreenManager4::ShowFrame(const CQXVideoFrame& frame) {
             return;
         }
         CountShown(frame);
-        m_information[channel].Draw(m_dateTime, m_displayMask,
-                                    CQXDirectDrawSurface7Information::kModeSingle);
-        Compose();
+        if (m_information[channel].Draw(m_dateTime, m_displayMask,
+                                        CQXDirectDrawSurface7Information::kModeSingle))
+            changes.captions |= SurfaceBit(channel);
+        Compose(changes);
         return;
     }
     if (channel > QXChannelSet::kCompositeIndex)
@@ -268,9 +296,11 @@ void CQXScreenManager4::ShowFrame(const CQXVideoFrame& frame) {
     const auto mode = QXChannelSet::Count(mask) >= kQuadCaptionChannels
                           ? CQXDirectDrawSurface7Information::kModeQuad
                           : CQXDirectDrawSurface7Information::kModeSingle;
-    for (int index = 0; index < QXChannelSet::kCompositeIndex; ++index)
-        m_information[index].Draw(m_dateTime, mask, mode);
-    Compose();
+    for (int index = 0; index < QXChannelSet::kCompositeIndex; ++index) {
+        if (m_information[index].Draw(m_dateTime, mask, mode))
+            changes.captions |= SurfaceBit(index);
+    }
+    Compose(changes);
 }
 
 void CQXScreenManager4::CountShown(const CQXVideoFrame& frame) {
@@ -284,32 +314,62 @@ std::uint64_t CQXScreenManager4::WindowGeneration() const {
     return m_videoWindow ? m_videoWindow->GetBufferGeneration() : 0;
 }
 
-void CQXScreenManager4::Compose() {
-    m_viewChanged = false;
-    m_composedGeneration = WindowGeneration();
+std::uint32_t CQXScreenManager4::LoadedPictures() const {
+    std::uint32_t loaded = 0;
+    for (int index = 0; index < kPictureSurfaces; ++index) {
+        if (m_video[index].HasPicture())
+            loaded |= SurfaceBit(index);
+    }
+    return loaded;
+}
+
+// Called with m_drawMutex held. Draws what `changes` names; the whole view when its layout, its
+// shown channels, the pictures it has or the window's frame buffer changed since it was last
+// drawn, since each of those may give a part of the view another surface.
+void CQXScreenManager4::Compose(ViewChanges changes) {
+    const std::uint64_t generation = WindowGeneration();
     const std::uint8_t mask = m_displayMask;
+    const std::uint32_t loaded = LoadedPictures();
+    if (m_viewChanged.exchange(false) || generation != m_composedGeneration ||
+        mask != m_composedMask || loaded != m_composedPictures ||
+        (m_wholeViewDrawing && (changes.pictures | changes.captions)))
+        changes = ViewChanges{~0u, ~0u};
+    m_composedGeneration = generation;
+    m_composedMask = mask;
+    m_composedPictures = loaded;
+
     const auto& video = m_layout.video;
     const auto& bar = m_layout.bar;
+    const auto picture = [&](const KWRect& area, int index) {
+        if (!(changes.pictures & SurfaceBit(index)))
+            return;
+        if (index == kBlankIndex)
+            m_primary.BlitSurface(area, m_blank);
+        else
+            m_primary.BlitSurface(area, m_video[index]);
+    };
+    const auto caption = [&](const KWRect& area, int index, const KWRect& strip) {
+        if (changes.captions & SurfaceBit(index))
+            m_primary.Blit(area, m_information[index], strip);
+    };
     if (mask & QXChannelSet::kCompositeBit) {
-        auto& composite = m_video[QXChannelSet::kCompositeIndex];
-        auto& caption = m_information[QXChannelSet::kCompositeIndex];
-        if (!composite.HasPicture()) {
-            m_primary.BlitToView(m_blank);
+        const int c = QXChannelSet::kCompositeIndex;
+        if (!m_video[c].HasPicture()) {
+            if (changes.pictures & SurfaceBit(kBlankIndex))
+                m_primary.BlitToView(m_blank);
             return;
         }
-        m_primary.BlitSurface(video[QXScreenLayout::kSingle], composite);
-        m_primary.Blit(bar[QXScreenLayout::kSingle], caption, kCaptionUpper);
-        m_primary.Blit(m_layout.bottomBar, caption, kCaptionLower);
+        picture(video[QXScreenLayout::kSingle], c);
+        caption(bar[QXScreenLayout::kSingle], c, kCaptionUpper);
+        caption(m_layout.bottomBar, c, kCaptionLower);
         return;
     }
     switch (QXChannelSet::Count(mask)) {
     case 1: {
         const int c = LowestChannel(mask);
-        CKWDirectDrawSurface7& picture =
-            m_video[c].HasPicture() ? static_cast<CKWDirectDrawSurface7&>(m_video[c]) : m_blank;
-        m_primary.BlitSurface(video[QXScreenLayout::kSingle], picture);
-        m_primary.Blit(bar[QXScreenLayout::kSingle], m_information[c], kCaptionUpper);
-        m_primary.Blit(m_layout.bottomBar, m_information[c], kCaptionLower);
+        picture(video[QXScreenLayout::kSingle], m_video[c].HasPicture() ? c : kBlankIndex);
+        caption(bar[QXScreenLayout::kSingle], c, kCaptionUpper);
+        caption(m_layout.bottomBar, c, kCaptionLower);
         return;
     }
     case 2: {
@@ -318,71 +378,121 @@ void CQXScreenManager4::Compose() {
             if (!QXChannelSet::Has(mask, c))
                 continue;
             if (m_video[c].HasPicture()) {
-                m_primary.BlitSurface(video[side], m_video[c]);
-                m_primary.Blit(bar[side], m_information[c], kCaptionUpperLeft);
+                picture(video[side], c);
+                caption(bar[side], c, kCaptionUpperLeft);
             }
             side = QXScreenLayout::kRight;
         }
-        m_primary.Blit(m_layout.bottomBar, m_information[1], kCaptionLower);
+        caption(m_layout.bottomBar, 1, kCaptionLower);
         return;
     }
     default:
-        ComposeQuad(mask);
+        // A quadrant whose channel is hidden or has no picture shows the blank.
+        for (int c = 0; c < QXChannelSet::kCompositeIndex; ++c) {
+            const bool shown = m_video[c].HasPicture() && QXChannelSet::Has(mask, c);
+            picture(video[c], shown ? c : kBlankIndex);
+            caption(bar[c], c, kCaptionUpperLeft);
+        }
         return;
     }
 }
 
-void CQXScreenManager4::ComposeQuad(std::uint8_t mask) {
-    for (int c = 0; c < QXChannelSet::kCompositeIndex; ++c) {
-        const bool shown = m_video[c].HasPicture() && QXChannelSet::Has(mask, c);
-        CKWDirectDrawSurface7& picture =
-            shown ? static_cast<CKWDirectDrawSurface7&>(m_video[c]) : m_blank;
-        m_primary.BlitSurface(m_layout.video[c], picture);
-        m_primary.Blit(m_layout.bar[c], m_information[c], kCaptionUpperLeft);
+// Called each timer period. While no frame comes the view is drawn again only where something
+// changed it or its window's frame buffer was replaced; the video area keeps the last drawing
+// for its own repaints.
+void CQXScreenManager4::OnTimer(std::uint32_t timerId) {
+    if (timerId != m_timer)
+        return;
+    bool idle;
+    {
+        std::lock_guard lock(m_statisticsMutex);
+        m_tenthRate.Add(m_shownThis100Ms.exchange(0));
+        AddDueSeconds();
+        idle = m_tenthRate.GetLast() == 0;
+    }
+    if (!idle)
+        return;
+    {
+        std::lock_guard lock(m_drawMutex);
+        Compose(ViewChanges{});
+    }
+    RestTimerWhenStill();
+}
+
+// Called with m_statisticsMutex held. One sample per second that passed, also for the seconds
+// the timer rested through: no frame was shown in those.
+void CQXScreenManager4::AddDueSeconds() {
+    const std::uint32_t now = KWGetTickCount();
+    while (static_cast<std::int32_t>(now - m_secondDue) >= 0) {
+        m_frameRate.Add(m_shownThisSecond.exchange(0));
+        m_secondDue += kSecondPeriodMs;
     }
 }
 
-void CQXScreenManager4::OnTimer(std::uint32_t timerId) {
-    if (timerId == m_timerRepaint) {
-        bool idle;
-        {
-            std::lock_guard lock(m_statisticsMutex);
-            idle = m_tenthRate.GetLast() == 0;
-        }
-        // While no frame comes the view is drawn again only when something changed it or its
-        // window's frame buffer was replaced; the video area keeps the last drawing for its
-        // own repaints.
-        if (idle) {
-            std::lock_guard lock(m_drawMutex);
-            if (m_viewChanged || WindowGeneration() != m_composedGeneration)
-                Compose();
-        }
-    } else if (timerId == m_timerSecond) {
-        std::lock_guard lock(m_statisticsMutex);
-        m_frameRate.Add(m_shownThisSecond.exchange(0));
-    } else if (timerId == m_timerTenth) {
-        {
-            std::lock_guard lock(m_drawMutex);
-            m_blank.Clear();
-        }
-        std::lock_guard lock(m_statisticsMutex);
-        m_tenthRate.Add(m_shownThis100Ms.exchange(0));
+void CQXScreenManager4::WakeTimer() {
+    std::lock_guard lock(m_timerMutex);
+    if (m_timerState != TimerState::kResting)
+        return;
+    {
+        std::lock_guard statistics(m_statisticsMutex);
+        AddDueSeconds();
     }
+    std::uint32_t id = 0;
+    if (!CreateTimer(id, kTimerPeriodMs, kPeriodicTimer))
+        return;
+    m_timer = id;
+    m_timerState = TimerState::kRunning;
+}
+
+// On the timer's own thread, after an idle period. A frame or a change of the view that comes
+// after these checks finds the timer resting and wakes it.
+void CQXScreenManager4::RestTimerWhenStill() {
+    std::lock_guard lock(m_timerMutex);
+    if (m_timerState != TimerState::kRunning)
+        return;
+    {
+        std::lock_guard queue(m_queueMutex);
+        if (!m_asleep)
+            return;
+    }
+    {
+        std::lock_guard draw(m_drawMutex);
+        if (m_viewChanged || WindowGeneration() != m_composedGeneration)
+            return;
+    }
+    m_timerState = TimerState::kResting;
+    KillTimer(m_timer.exchange(0));
+}
+
+// A replaced frame buffer wakes the resting timer, which draws the view into it. Called without
+// m_drawMutex: the handler may be running and waiting for the timer's lock, whose holder may
+// wait for m_drawMutex.
+void CQXScreenManager4::WatchWindow(KWDisplayWindow* previous, KWDisplayWindow* next) {
+    if (previous && previous != next)
+        previous->SetBufferReplacedHandler(nullptr);
+    if (next && next != previous)
+        next->SetBufferReplacedHandler([this] { WakeTimer(); });
 }
 
 void CQXScreenManager4::SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow) {
-    std::lock_guard lock(m_drawMutex);
-    m_videoWindow = videoWindow;
-    m_ownerWindow = ownerWindow;
-    const KWSize client = videoWindow ? videoWindow->GetClientSize() : KWSize{};
-    m_layout = QXScreenLayout::Compute(client.width, client.height);
-    m_viewChanged = true;
+    KWDisplayWindow* previous = nullptr;
+    {
+        std::lock_guard lock(m_drawMutex);
+        previous = std::exchange(m_videoWindow, videoWindow);
+        m_ownerWindow = ownerWindow;
+        const KWSize client = videoWindow ? videoWindow->GetClientSize() : KWSize{};
+        m_layout = QXScreenLayout::Compute(client.width, client.height);
+        m_viewChanged = true;
+    }
+    WatchWindow(previous, videoWindow);
+    WakeTimer();
 }
 
 void CQXScreenManager4::ClearPictures() {
     for (auto& video : m_video)
         video.ClearPicture();
     m_viewChanged = true;
+    WakeTimer();
 }
 
 std::size_t CQXScreenManager4::GetQueuedFrameCount() {
@@ -483,6 +593,7 @@ std::uint32_t CQXScreenManager4::GetDecoderCounter(CQXVideoDecoder::Counter coun
 
 std::string CQXScreenManager4::FormatFrameRate() {
     std::lock_guard lock(m_statisticsMutex);
+    AddDueSeconds();
     return m_frameRate.Format();
 }
 

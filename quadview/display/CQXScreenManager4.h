@@ -22,9 +22,12 @@ class KWDisplayWindow;
 
 // Shows the four cameras' video in the video window. Producers hand it complete frames with
 // SubmitFrame; its worker decodes each into the video surface of the frame's channel, redraws
-// the caption bars and composes the view onto the primary surface in the layout the shown
-// channels call for, then releases the frame (resets it) back to its producer. Timers repaint
-// the view while no frames arrive and feed the frame-rate statistics.
+// the caption bars whose text changed and draws onto the primary surface, in the layout the
+// shown channels call for, the parts of the view that changed: the frame's own picture and the
+// redrawn captions, or the whole view after a change of layout, of shown channels or of the
+// window. It then releases the frame (resets it) back to its producer. A timer repaints the
+// view while no frames arrive and feeds the frame-rate statistics; it rests while the view is
+// still and nothing changed it.
 class CQXScreenManager4 : public CKWThread, public CQXVideoSink {
 public:
     static constexpr int kVideoSurfaces = 7;
@@ -38,21 +41,25 @@ public:
     CQXScreenManager4();
     ~CQXScreenManager4() override;
 
-    // Creates the surfaces on the video window, starts the worker and the three timers. On a
+    // Creates the surfaces on the video window, starts the worker and the timer. On a
     // failure reports it, stops everything and returns 0. `displayRequest` is the owner's byte
     // of hidden channels (bit 0 channel 1 ... bit 3 channel 4, bit 7 the composite picture).
     [[nodiscard]] int Create(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow,
                              std::atomic<std::uint8_t>* displayRequest);
-    // Stops the timers and the worker; the worker's exit releases the surfaces and the frames.
+    // Stops the timer and the worker; the worker's exit releases the surfaces and the frames.
     void Destroy();
 
     // From a producer's thread: queues a complete frame, or releases it at once when two are
     // already queued. The frame comes back to the producer when it is reset.
     void SubmitFrame(CQXVideoFrame* frame) override;
-    // The video window changed (size): recompute the layout from its client area.
+    // The video window changed (size): recompute the layout from its client area. A window
+    // must outlive the manager's use of it: until Destroy or the next SetWindow.
     void SetWindow(KWDisplayWindow* videoWindow, KWWindowHandle ownerWindow);
     // Forget every channel's picture (working mode change).
     void ClearPictures();
+    // Draws the whole view for every frame instead of its changed parts: the reference the
+    // partial drawing is measured and checked against.
+    void SetWholeViewDrawing(bool whole) { m_wholeViewDrawing = whole; }
 
     // Saves what the view shows into `directory` (made when missing) under the name of the last
     // shown frame's time (QXNumberedFile): format 1 a JPEG, anything else a BMP, with a caption
@@ -99,11 +106,23 @@ protected:
     void OnTerminate() override;
 
 private:
+    // What a compose draws: bit i (SurfaceBit) for the picture or the caption of surface i
+    // (channels 1-4, then the composite picture); the blank's bit only with the whole view.
+    struct ViewChanges {
+        std::uint32_t pictures = 0;
+        std::uint32_t captions = 0;
+    };
+    enum class TimerState { kStopped, kRunning, kResting };
+
     void ShowFrame(const CQXVideoFrame& frame);
     void CountShown(const CQXVideoFrame& frame);
-    void Compose();
+    void Compose(ViewChanges changes);
+    std::uint32_t LoadedPictures() const;
     std::uint64_t WindowGeneration() const;
-    void ComposeQuad(std::uint8_t mask);
+    void WatchWindow(KWDisplayWindow* previous, KWDisplayWindow* next);
+    void AddDueSeconds();
+    void WakeTimer();
+    void RestTimerWhenStill();
     void ReleaseAll();
     void ReleaseQueuedFrames();
     int FailCreate(const char* message);
@@ -141,17 +160,27 @@ private:
     std::mutex m_statisticsMutex;
     CKWRateStatistics m_frameRate{"fps"};
     CKWRateStatistics m_tenthRate;
+    // The tick at which the next one-second sample is due (guarded by m_statisticsMutex).
+    std::uint32_t m_secondDue = 0;
 
     std::mutex m_queueMutex;
     std::deque<CQXVideoFrame*> m_queue;
     // Something changed the view since it was last drawn (the layout, the pictures cleared).
     std::atomic<bool> m_viewChanged{true};
-    // The window's frame buffer the view was last drawn into (guarded by m_drawMutex).
+    // What the view was last drawn for (guarded by m_drawMutex): the window's frame buffer, the
+    // display mask and the surfaces that had a picture (SurfaceBit).
     std::uint64_t m_composedGeneration = 0;
+    std::uint8_t m_composedMask = 0;
+    std::uint32_t m_composedPictures = 0;
     // The worker found the queue empty and waits for a command (guarded by m_queueMutex).
     bool m_asleep = false;
     std::atomic<std::uint8_t> m_displayMask{0};
-    std::atomic<std::uint32_t> m_timerRepaint{0};
-    std::atomic<std::uint32_t> m_timerSecond{0};
-    std::atomic<std::uint32_t> m_timerTenth{0};
+    std::atomic<bool> m_wholeViewDrawing{false};
+
+    // The repaint and statistics timer. It rests (is killed) while the worker sleeps, no frame
+    // was shown in its last period and the view is drawn as it stands; a frame, a change of the
+    // view or of the window's frame buffer wakes it.
+    std::mutex m_timerMutex;
+    TimerState m_timerState = TimerState::kStopped; // guarded by m_timerMutex
+    std::atomic<std::uint32_t> m_timer{0};
 };

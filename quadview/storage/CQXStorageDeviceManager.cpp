@@ -353,8 +353,9 @@ void CQXStorageDeviceManager::Pace(const CQXVideoFrame& frame, std::uint32_t mod
     else if (mode != QXPlayMode::kPlay && mode != QXPlayMode::kReverse)
         return;
     // A waiting command cuts the wait short; the frame is still shown.
-    while (KWTicksSince(m_lastFrameTick, KWGetTickCount()) < waitMs && !IsCommandWaiting())
-        KWSleep(1);
+    const std::uint32_t elapsed = KWTicksSince(m_lastFrameTick, KWGetTickCount());
+    if (elapsed < waitMs)
+        static_cast<void>(WaitForCommandPosted(waitMs - elapsed));
 }
 
 // The capture copies the frame before the screen manager gets it: once queued, the screen

@@ -142,3 +142,44 @@ TEST_F(CKWSliderTest, TheTooltipIsMadeOnFirstUseAndAnEmptyTextChangesNothing) {
     m_slider.SetTooltip("Position 0", false);
     EXPECT_FALSE(m_slider.ToolTip()->IsActive());
 }
+
+namespace {
+// Counts the paints a widget receives.
+class PaintCounter : public QObject {
+public:
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        paints += event->type() == QEvent::Paint;
+        return false;
+    }
+};
+} // namespace
+
+// A stream's position moves through many values per pixel of the thumb's travel: only a value
+// that moves the thumb repaints the slider.
+TEST_F(CKWSliderTest, APositionThatLeavesTheThumbInPlaceDoesNotRepaint) {
+    m_slider.setRange(0, 100000);
+    m_slider.SetPosition(50000);
+    PaintCounter counter;
+    m_slider.installEventFilter(&counter);
+    for (int i = 0; i < 3 && counter.paints == 0; ++i) {
+        m_slider.update();
+        QApplication::processEvents();
+    }
+    ASSERT_GT(counter.paints, 0);
+    // The paints the showing asked for have come when a round of events brings none.
+    for (int before = -1; before != counter.paints;) {
+        before = counter.paints;
+        QApplication::processEvents();
+    }
+    const int painted = counter.paints;
+    m_slider.SetPosition(50001);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, painted);
+    EXPECT_EQ(m_slider.value(), 50001);
+    m_slider.SetPosition(90000);
+    QApplication::processEvents();
+    EXPECT_EQ(counter.paints, painted + 1);
+}

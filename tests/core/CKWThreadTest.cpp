@@ -328,3 +328,57 @@ TEST(CKWThread, ARefusedTimerSaysSo) {
     ASSERT_EQ(boxes.Count(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].request.text, "Timer creation failed");
 }
+
+namespace {
+// Waits for a posted command once, in its first tick, for `waitMs`.
+class WaitingThread : public CKWThread {
+public:
+    explicit WaitingThread(std::uint32_t waitMs) : m_waitMs(waitMs) {}
+    ~WaitingThread() override {
+        std::int32_t code;
+        if (!Stop(code, kLongWaitMs))
+            Terminate(1, 0);
+    }
+    std::atomic<bool> waited{false};
+    std::atomic<bool> endedEarly{false};
+    std::atomic<std::int64_t> waitedMs{0};
+    std::atomic<std::uint32_t> commandSeen{0};
+
+protected:
+    void OnProcess() override {
+        SetWaitTimeout(kWaitForCommand);
+        if (waited)
+            return;
+        const auto start = std::chrono::steady_clock::now();
+        endedEarly = WaitForCommandPosted(m_waitMs);
+        waitedMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                       std::chrono::steady_clock::now() - start)
+                       .count();
+        waited = true;
+    }
+    void OnCommand(const Command* command) override { commandSeen = command->code; }
+
+private:
+    std::uint32_t m_waitMs;
+};
+} // namespace
+
+// A worker's timed wait (the reader's pacing) sleeps through its time unless a command comes,
+// which ends it at once and is still taken by the loop.
+TEST(CKWThread, ATimedWaitEndsForAPostedCommandAndLeavesItQueued) {
+    WaitingThread quiet(40);
+    ASSERT_EQ(quiet.Start(1), 1);
+    ASSERT_TRUE(Eventually([&] { return quiet.waited.load(); }));
+    EXPECT_FALSE(quiet.endedEarly);
+    EXPECT_GE(quiet.waitedMs, 40);
+
+    WaitingThread interrupted(kLongWaitMs);
+    ASSERT_EQ(interrupted.Start(1), 1);
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    interrupted.PostCommand(CKWThread::kFirstDerivedCommand);
+    ASSERT_TRUE(Eventually([&] { return interrupted.waited.load(); }));
+    EXPECT_TRUE(interrupted.endedEarly);
+    EXPECT_LT(interrupted.waitedMs, kLongWaitMs / 2);
+    EXPECT_TRUE(
+        Eventually([&] { return interrupted.commandSeen == CKWThread::kFirstDerivedCommand; }));
+}

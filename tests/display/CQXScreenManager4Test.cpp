@@ -271,4 +271,6 @@ TEST_F(CQXScreenManager4Test, SetWindowRecomputesTheLayout) {
     KWDisplayWindow larger(800, 600);
     m_manager.SetWindow(&larger, nullptr);
     EXPECT_EQ(m_manager.GetLayout().video[QXScreenLayout::kQuad4], (KWRect{400, 300, 800, 580}));
+    // The manager draws into its window until it is destroyed: it may not outlive it.
+    m_manager.Destroy();
 }

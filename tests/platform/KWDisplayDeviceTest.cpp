@@ -23,8 +23,12 @@ std::shared_ptr<KWDisplaySurface> Offscreen(KWDisplayDevice& device, KWPixelLayo
 class CountingWindow : public KWDisplayWindow {
 public:
     using KWDisplayWindow::KWDisplayWindow;
-    void OnFrameBufferChanged() override { ++changes; }
+    void OnFrameBufferChanged(const KWRect& area) override {
+        ++changes;
+        lastArea = area;
+    }
     std::atomic<int> changes{0};
+    KWRect lastArea;
 };
 } // namespace
 
@@ -93,7 +97,11 @@ TEST(KWDisplaySurface, PrimaryBlitsLandInTheClipperWindowAtItsOrigin) {
     EXPECT_EQ(FramePixel(window, 39, 29), 0xFF0000u);
     EXPECT_EQ(FramePixel(window, 29, 20), 0u);
     EXPECT_EQ(FramePixel(window, 30, 19), 0u);
-    EXPECT_GE(window.changes, 1);
+    EXPECT_EQ(window.changes, 1);
+    EXPECT_EQ(window.lastArea, (KWRect{30, 20, 40, 30})) << "the written part, in client pixels";
+    const KWRect offClient{0, 0, 20, 20};
+    ASSERT_EQ(primary->Blit(&offClient, *red, nullptr), KWDisplayResult::kOk);
+    EXPECT_EQ(window.changes, 1) << "nothing of the client area written, nothing to repaint";
 
     // Reading the primary back (screen capture) takes the same coordinates.
     auto copy = Offscreen(*device, KWPixelLayout::kRGB32, 10, 10);
