@@ -1,5 +1,6 @@
 #include "KWPixelBuffer.h"
 
+#include "KWSimdKernels.h"
 #include "KWYuvToRgb.h"
 
 #include <cstring>
@@ -7,6 +8,9 @@
 
 #ifdef __SSE2__
 #include <emmintrin.h>
+#endif
+#ifdef KW_HAVE_X86
+#include <immintrin.h>
 #endif
 
 namespace {
@@ -88,6 +92,107 @@ void Expand565x8(const std::uint8_t* in, bool redHigh, std::uint32_t* out) {
         StorePixels(low8, g8, high8, out);
 }
 #endif
+
+// One row of a YV12 picture as 0x00RRGGBB: `count` pixels from column x, whose chroma sample
+// is u[(x + i) / 2], v[(x + i) / 2]. The levels differ only in how many pixels a step converts.
+void YuvRowPortable(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+                    std::int32_t x, std::int32_t count, std::uint32_t* rgb) {
+    for (std::int32_t i = 0; i < count; ++i) {
+        const std::int32_t c = (x + i) / 2;
+        rgb[i] = YuvToRgb(luma[x + i], u[c], v[c]);
+    }
+}
+
+#ifdef __SSE2__
+void YuvRowSse2(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+                std::int32_t x, std::int32_t count, std::uint32_t* rgb) {
+    std::int32_t i = 0;
+    // Vector groups start on an even column, where a chroma pair begins.
+    if (x % 2 != 0 && count > 0) {
+        rgb[0] = YuvToRgb(luma[x], u[x / 2], v[x / 2]);
+        i = 1;
+    }
+    for (; i + kVectorPixels <= count; i += kVectorPixels) {
+        const std::int32_t c = x + i;
+        YuvToRgb8(luma + c, u + c / 2, v + c / 2, rgb + i);
+    }
+    YuvRowPortable(luma, u, v, x + i, count - i, rgb + i);
+}
+#endif
+
+#ifdef KW_HAVE_X86
+// Thirty-two pixels from an even column: sixteen chroma pairs. The pairs' terms are computed
+// with the two middle quarters of the row swapped, so that duplicating them within 128-bit
+// halves gives pixels 0-15 in one register and 16-31 in the other, in order; packing the
+// channels to bytes then leaves each half's quarters interleaved, which the stores undo.
+KW_AVX2 void YuvToRgb32Avx2(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+                            std::uint32_t* out) {
+    constexpr int kSwapMiddle = 0xD8; // quarters 0 2 1 3
+    const __m256i cu = _mm256_permute4x64_epi64(
+        KWYuvToRgb::WideCentred(_mm_loadu_si128(reinterpret_cast<const __m128i*>(u))), kSwapMiddle);
+    const __m256i cv = _mm256_permute4x64_epi64(
+        KWYuvToRgb::WideCentred(_mm_loadu_si128(reinterpret_cast<const __m128i*>(v))), kSwapMiddle);
+    const KWYuvToRgb::Terms16 t = KWYuvToRgb::TermsOf(cu, cv);
+    const __m256i yLow =
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(luma)));
+    const __m256i yHigh =
+        _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(luma + 16)));
+    // Bytes of one channel for pixels 0-7, 16-23 | 8-15, 24-31.
+    auto channel = [&](__m256i term) KW_AVX2_INLINE {
+        return _mm256_packus_epi16(_mm256_add_epi16(yLow, _mm256_unpacklo_epi16(term, term)),
+                                   _mm256_add_epi16(yHigh, _mm256_unpackhi_epi16(term, term)));
+    };
+    const __m256i r = channel(t.r);
+    const __m256i g = channel(t.g);
+    const __m256i b = channel(t.b);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i bgFirst = _mm256_unpacklo_epi8(b, g);  // pixels 0-7 | 8-15
+    const __m256i bgSecond = _mm256_unpackhi_epi8(b, g); // pixels 16-23 | 24-31
+    const __m256i r0First = _mm256_unpacklo_epi8(r, zero);
+    const __m256i r0Second = _mm256_unpackhi_epi8(r, zero);
+    auto store16 = [&](__m256i bg, __m256i r0, std::uint32_t* to) KW_AVX2_INLINE {
+        const __m256i low = _mm256_unpacklo_epi16(bg, r0);  // pixels 0-3 | 8-11
+        const __m256i high = _mm256_unpackhi_epi16(bg, r0); // pixels 4-7 | 12-15
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to),
+                            _mm256_permute2x128_si256(low, high, 0x20));
+        _mm256_storeu_si256(reinterpret_cast<__m256i*>(to + 8),
+                            _mm256_permute2x128_si256(low, high, 0x31));
+    };
+    store16(bgFirst, r0First, out);
+    store16(bgSecond, r0Second, out + 16);
+}
+
+KW_AVX2 void YuvRowAvx2(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+                        std::int32_t x, std::int32_t count, std::uint32_t* rgb) {
+    constexpr std::int32_t kPixels = 32;
+    std::int32_t i = 0;
+    if (x % 2 != 0 && count > 0) {
+        rgb[0] = YuvToRgb(luma[x], u[x / 2], v[x / 2]);
+        i = 1;
+    }
+    for (; i + kPixels <= count; i += kPixels) {
+        const std::int32_t c = x + i;
+        YuvToRgb32Avx2(luma + c, u + c / 2, v + c / 2, rgb + i);
+    }
+    YuvRowSse2(luma, u, v, x + i, count - i, rgb + i);
+}
+#endif
+
+struct YuvRowKernels {
+    void (*convert)(const std::uint8_t*, const std::uint8_t*, const std::uint8_t*, std::int32_t,
+                    std::int32_t, std::uint32_t*);
+};
+
+constexpr YuvRowKernels kPortableYuvRow{YuvRowPortable};
+#ifdef __SSE2__
+constexpr YuvRowKernels kSse2YuvRow{YuvRowSse2};
+#endif
+#ifdef KW_HAVE_X86
+constexpr YuvRowKernels kAvx2YuvRow{YuvRowAvx2};
+#endif
+
+KWSimdKernels<YuvRowKernels> g_yuvRow({&kPortableYuvRow, KW_SSE2_KERNELS(&kSse2YuvRow),
+                                       KW_AVX2_KERNELS(&kAvx2YuvRow)});
 
 // Writes `count` pixels of `bpp` bytes each holding the low bytes of `value`.
 void FillPixels(std::uint8_t* p, std::int32_t count, std::int32_t bpp, std::uint32_t value) {
@@ -177,24 +282,7 @@ void KWPixelBuffer::ReadRow(std::int32_t y, std::int32_t x, std::int32_t count,
         const std::uint8_t* uPlane =
             vPlane + static_cast<std::size_t>(chromaPitch) * (m_height / 2);
         const std::size_t chromaRow = static_cast<std::size_t>(y / 2) * chromaPitch;
-        const std::uint8_t* u = uPlane + chromaRow;
-        const std::uint8_t* v = vPlane + chromaRow;
-        std::int32_t i = 0;
-#ifdef __SSE2__
-        // Vector groups start on an even column, where a chroma pair begins.
-        if (x % 2 != 0 && count > 0) {
-            rgb[0] = YuvToRgb(row[x], u[x / 2], v[x / 2]);
-            i = 1;
-        }
-        for (; i + kVectorPixels <= count; i += kVectorPixels) {
-            const std::int32_t c = x + i;
-            YuvToRgb8(row + c, u + c / 2, v + c / 2, rgb + i);
-        }
-#endif
-        for (; i < count; ++i) {
-            const std::int32_t c = (x + i) / 2;
-            rgb[i] = YuvToRgb(row[x + i], u[c], v[c]);
-        }
+        g_yuvRow.Current().convert(row, uPlane + chromaRow, vPlane + chromaRow, x, count, rgb);
         break;
     }
     case KWPixelLayout::kRGB565:
@@ -258,4 +346,8 @@ void KWPixelBuffer::WriteRow(std::int32_t y, std::int32_t x, std::int32_t count,
         }
         break;
     }
+}
+
+bool KWSelectYuvRowKernels(KWSimdLevel level) {
+    return g_yuvRow.Select(level);
 }

@@ -54,7 +54,10 @@ private:
 KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const KWRect& clip,
                               const KWPixelBuffer& src, const KWRect& srcRect);
 
-// Selects the instruction-set level whose filter kernels the blit uses; the best available one
-// is chosen at start, and every level gives the same pixels. False when this build or processor
-// lacks the level.
+// Selects the instruction-set level whose kernels the blit uses: its filters and the YUV row
+// conversion it reads a planar source through. The best available one is chosen at start, and
+// every level gives the same pixels. False when this build or processor lacks the level.
 bool KWSelectBlitKernels(KWSimdLevel level);
+
+// Selects the instruction-set level of ReadRow's YUV conversion alone; as above.
+bool KWSelectYuvRowKernels(KWSimdLevel level);

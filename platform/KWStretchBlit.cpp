@@ -331,5 +331,5 @@ KWDisplayResult KWStretchBlit(KWPixelBuffer& dst, const KWRect& dstRect, const K
 }
 
 bool KWSelectBlitKernels(KWSimdLevel level) {
-    return g_kernels.Select(level);
+    return g_kernels.Select(level) && KWSelectYuvRowKernels(level);
 }

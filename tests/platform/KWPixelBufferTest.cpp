@@ -1,9 +1,12 @@
 #include "KWPixelBuffer.h"
+#include "KWScopedSimdLevel.h"
+#include "KWSimdLevelTest.h"
 
 #include <gtest/gtest.h>
 
 #include <array>
 #include <cstring>
+#include <random>
 #include <vector>
 
 namespace {
@@ -96,6 +99,45 @@ TEST(KWPixelBuffer, PlanarPixelsReadThroughTheColourConversion) {
     EXPECT_EQ(PixelAt(yv12, 0, 0) >> 16, 255u);
     EXPECT_EQ(PixelAt(yv12, 2, 0) >> 16, 128u);
 }
+
+namespace {
+// Row y's pixels from column x on, read with the YUV conversion of `level`.
+std::vector<std::uint32_t> PlanarRowAt(KWSimdLevel level, const KWPixelBuffer& buffer, int y, int x,
+                                       int count) {
+    const KWScopedSimdLevel selected(KWSelectYuvRowKernels, level);
+    EXPECT_TRUE(selected.Selected());
+    // One guard pixel past the span shows a conversion that writes too far.
+    std::vector<std::uint32_t> row(static_cast<std::size_t>(count) + 1, 0xDEADBEEF);
+    buffer.ReadRow(y, x, count, row.data());
+    EXPECT_EQ(row.back(), 0xDEADBEEFu);
+    return row;
+}
+} // namespace
+
+using KWPixelBufferLevels = KWSimdLevelTest;
+
+// Random samples reach both limits of every channel. The width has no pitch padding and the
+// last row's chroma ends the buffer, so a vector reading past the span would leave the memory.
+TEST_P(KWPixelBufferLevels, PlanarRowsOfEveryStartAndLengthMatchThePortableConversion) {
+    constexpr int kWidth = 96;
+    constexpr int kHeight = 6;
+    KWPixelBuffer yv12 = Make(KWPixelLayout::kYV12, kWidth, kHeight);
+    ASSERT_EQ(yv12.GetPitch(), kWidth);
+    std::mt19937 random(20261208);
+    for (std::size_t i = 0; i < yv12.GetByteSize(); ++i)
+        yv12.GetBits()[i] = static_cast<std::uint8_t>(random());
+    for (const int y : {0, kHeight - 1}) {
+        for (int x = 0; x < 6; ++x) {
+            for (int count = 0; count <= kWidth - x; ++count)
+                ASSERT_EQ(PlanarRowAt(GetParam(), yv12, y, x, count),
+                          PlanarRowAt(KWSimdLevel::kPortable, yv12, y, x, count))
+                    << "row " << y << " from " << x << ", " << count << " pixels";
+        }
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Vector, KWPixelBufferLevels, testing::ValuesIn(kKWVectorLevels),
+                         testing::PrintToStringParamName());
 
 TEST(KWStretchBlit, SameSizeCopiesExactlyAcrossLayouts) {
     KWPixelBuffer source = Make(KWPixelLayout::kRGB32, 3, 2);
