@@ -29,7 +29,9 @@ void KWVideoAreaWidget::RepaintChanged() {
         std::lock_guard lock(m_changedMutex);
         changed.swap(m_changed);
     }
-    update(changed);
+    // This call is already the one pending repaint, so it paints now rather than posting
+    // another event and waking the GUI thread a second time per frame.
+    repaint(changed);
 }
 
 void KWVideoAreaWidget::paintEvent(QPaintEvent* event) {
