@@ -159,11 +159,7 @@ TEST(CQXMysPlayer, AVideoRecordRunningPastTheFileEndIsNotShown) {
     KWTempDir dir;
     const auto offsets = WriteMysFile(dir / "a.mys", VideoRecords(3, {0}));
     // The last record's length word claims more bytes than the finished file holds.
-    const std::uint8_t length[4] = {0xA0, 0x0F, 0, 0};
-    std::fstream file(dir / "a.mys", std::ios::binary | std::ios::in | std::ios::out);
-    file.seekp(static_cast<std::streamoff>(offsets[2] + 16));
-    file.write(reinterpret_cast<const char*>(length), sizeof length);
-    file.close();
+    SetRecordLength(dir / "a.mys", offsets[2], 4000);
     StepPlayer player;
     ASSERT_EQ(player.OpenFile(dir / "a.mys"), 1);
     EXPECT_EQ(player.ReadRecord(0), CQXMysPlayer::kKeyVideo);
@@ -291,11 +287,7 @@ std::vector<std::uint32_t> PlayWithShortenedRecord(const std::string& path,
                                                    std::uint32_t damaged) {
     constexpr std::uint32_t kRecords = 30;
     const auto offsets = WriteMysFile(path, VideoRecords(kRecords, std::move(keys)));
-    std::uint8_t length[4] = {29, 0, 0, 0};
-    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
-    file.seekp(static_cast<std::streamoff>(offsets[damaged] + 16));
-    file.write(reinterpret_cast<const char*>(length), sizeof length);
-    file.close();
+    SetRecordLength(path, offsets[damaged], 29);
     PlayerListener listener;
     CQXMysPlayer player;
     player.SetPacing(false);

@@ -107,6 +107,19 @@ inline std::vector<std::uint64_t> WriteMysFile(const std::string& path,
     return offsets;
 }
 
+// Rewrites the length word of the record header at `offset` of a written file: a damaged record.
+inline void SetRecordLength(const std::string& path, std::uint64_t offset, std::uint32_t length) {
+    std::fstream file(path, std::ios::binary | std::ios::in | std::ios::out);
+    std::uint8_t bytes[QXMysRecordHeader::kSize];
+    file.seekg(static_cast<std::streamoff>(offset));
+    file.read(reinterpret_cast<char*>(bytes), sizeof bytes);
+    QXMysRecordHeader header = QXMysRecordHeader::FromBytes(bytes);
+    header.length = length;
+    header.ToBytes(bytes);
+    file.seekp(static_cast<std::streamoff>(offset));
+    file.write(reinterpret_cast<const char*>(bytes), sizeof bytes);
+}
+
 inline std::vector<std::uint8_t> ReadFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::vector<std::uint8_t>(std::istreambuf_iterator<char>(in), {});
