@@ -103,19 +103,29 @@ void YuvRowPortable(const std::uint8_t* luma, const std::uint8_t* u, const std::
     }
 }
 
-#ifdef __SSE2__
-void YuvRowSse2(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
-                std::int32_t x, std::int32_t count, std::uint32_t* rgb) {
+// Converts the row's pixels from its first even column, where a chroma pair begins, in groups of
+// `Pixels` with `convertGroup` (luma, u, v, out); the odd first pixel, if any, alone. Returns how
+// many pixels from the start it converted.
+template <std::int32_t Pixels, typename Group>
+std::int32_t YuvRowGroups(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+                          std::int32_t x, std::int32_t count, std::uint32_t* rgb,
+                          Group convertGroup) {
     std::int32_t i = 0;
-    // Vector groups start on an even column, where a chroma pair begins.
     if (x % 2 != 0 && count > 0) {
         rgb[0] = YuvToRgb(luma[x], u[x / 2], v[x / 2]);
         i = 1;
     }
-    for (; i + kVectorPixels <= count; i += kVectorPixels) {
+    for (; i + Pixels <= count; i += Pixels) {
         const std::int32_t c = x + i;
-        YuvToRgb8(luma + c, u + c / 2, v + c / 2, rgb + i);
+        convertGroup(luma + c, u + c / 2, v + c / 2, rgb + i);
     }
+    return i;
+}
+
+#ifdef __SSE2__
+void YuvRowSse2(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
+                std::int32_t x, std::int32_t count, std::uint32_t* rgb) {
+    const std::int32_t i = YuvRowGroups<kVectorPixels>(luma, u, v, x, count, rgb, YuvToRgb8);
     YuvRowPortable(luma, u, v, x + i, count - i, rgb + i);
 }
 #endif
@@ -164,16 +174,7 @@ KW_AVX2 void YuvToRgb32Avx2(const std::uint8_t* luma, const std::uint8_t* u, con
 
 KW_AVX2 void YuvRowAvx2(const std::uint8_t* luma, const std::uint8_t* u, const std::uint8_t* v,
                         std::int32_t x, std::int32_t count, std::uint32_t* rgb) {
-    constexpr std::int32_t kPixels = 32;
-    std::int32_t i = 0;
-    if (x % 2 != 0 && count > 0) {
-        rgb[0] = YuvToRgb(luma[x], u[x / 2], v[x / 2]);
-        i = 1;
-    }
-    for (; i + kPixels <= count; i += kPixels) {
-        const std::int32_t c = x + i;
-        YuvToRgb32Avx2(luma + c, u + c / 2, v + c / 2, rgb + i);
-    }
+    const std::int32_t i = YuvRowGroups<32>(luma, u, v, x, count, rgb, YuvToRgb32Avx2);
     YuvRowSse2(luma, u, v, x + i, count - i, rgb + i);
 }
 #endif
