@@ -22,10 +22,16 @@ public:
     }
     void Close() override { m_record.opened = false; }
     void Write(const std::int16_t* samples, int frames) override {
-        m_record.frames += frames;
+        int loudest = 0;
         for (int i = 0; i < frames * 2; ++i) {
-            m_record.loudest = std::max<int>(m_record.loudest, std::abs(samples[i]));
+            loudest = std::max<int>(loudest, std::abs(samples[i]));
         }
+        // One atomic step, so that a test resetting the loudest meanwhile is not undone by a
+        // value read before its reset.
+        int seen = m_record.loudest.load();
+        while (loudest > seen && !m_record.loudest.compare_exchange_weak(seen, loudest)) {
+        }
+        m_record.frames += frames;
     }
     void Discard() override {}
 

@@ -37,6 +37,14 @@ protected:
             m_manager->PostCommand(mode, kNoTarget, 0);
     }
 
+    // Starts paused. The reader may show a frame or two in "play" before it takes the pause;
+    // those are forgotten, so that the frames recorded are the ones shown after the pause.
+    void StartPaused() {
+        StartIn(kPause);
+        ASSERT_TRUE(WaitForModeChanges({kPlay, kPause}));
+        m_manager->ForgetFrames();
+    }
+
     std::vector<std::uint32_t> ModeChanges() const {
         std::vector<std::uint32_t> modes;
         for (const auto& m : m_target.Received()) {
@@ -210,8 +218,7 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, Rewind64ShowsEverySixtyFourthCycleAn
     options.padFrames = true;
     Open(options);
     ASSERT_GT(m_truth.frames.size(), 800u);
-    StartIn(kPause);
-    ASSERT_TRUE(WaitForModeChanges({kPlay, kPause}));
+    StartPaused();
 
     m_manager->SetPlayMode(kOneForward, StartPacket(790));
     ASSERT_TRUE(WaitForModeChanges({kPlay, kPause, kOneForward, kPause}));
@@ -251,8 +258,7 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest, ReverseReachingPacket0ShowsTheFirstC
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 40 * 0.033);
     options.padFrames = true;
     Open(options);
-    StartIn(kPause);
-    ASSERT_TRUE(WaitForModeChanges({kPlay, kPause}));
+    StartPaused();
     m_manager->SetPlayMode(kOneForward, StartPacket(9));
     ASSERT_TRUE(WaitForModeChanges({kPlay, kPause, kOneForward, kPause}));
     m_manager->SetPlayMode(kReverse, kNoTarget);
@@ -299,8 +305,7 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest,
     DvrRecorder::Options options = DiskOptions(m_dir, 7, 0, 200 * 0.033);
     options.padFrames = true;
     Open(options);
-    StartIn(kPause);
-    ASSERT_TRUE(WaitForModeChanges({kPlay, kPause}));
+    StartPaused();
 
     // The consumer holds both frames: the single step stays in "onef".
     m_manager->SetHolding(true);
@@ -330,8 +335,7 @@ TEST_F(CQXStorageDeviceManagerPlaybackTest,
             break;
     }
     ASSERT_LT(audio, m_truth.streamLength / 2);
-    StartIn(kPause);
-    ASSERT_TRUE(WaitForModeChanges({kPlay, kPause}));
+    StartPaused();
 
     m_manager->SetPlayMode(kOneForward, audio);
     ASSERT_TRUE(WaitForModeChanges({kPlay, kPause, kOneForward, kPause}));

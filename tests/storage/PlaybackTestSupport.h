@@ -30,6 +30,10 @@ public:
         std::lock_guard lock(m_mutex);
         return m_frames;
     }
+    void ForgetFrames() {
+        std::lock_guard lock(m_mutex);
+        m_frames.clear();
+    }
     std::size_t FrameCount() const {
         std::lock_guard lock(m_mutex);
         return m_frames.size();
