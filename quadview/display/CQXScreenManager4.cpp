@@ -249,9 +249,11 @@ void CQXScreenManager4::OnProcess() {
     if (!frame)
         return;
     ShowFrame(*frame);
-    frame->Reset();
     std::lock_guard lock(m_queueMutex);
     m_queue.pop_front();
+    // Released only off the queue: its producer may submit it again at once, and it must then
+    // find room for it.
+    frame->Reset();
     // The last queued frame is shown: sleep now rather than tick once more to find that out.
     if (m_queue.empty()) {
         m_asleep = true;

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <thread>
 
@@ -77,6 +78,26 @@ TEST_F(CQXScreenManager4Test, ThirdQueuedFrameIsReleasedAtOnceAndTheRestOnDestro
     m_manager.Destroy();
     EXPECT_FALSE(m_frames[0].IsComplete());
     EXPECT_FALSE(m_frames[1].IsComplete());
+}
+
+// A producer with two frames can never have more than two queued, so none of its frames may be
+// released undrawn, however soon it submits a frame again after its release.
+TEST_F(CQXScreenManager4Test, AFrameSubmittedAgainTheMomentItIsReleasedIsNotDropped) {
+    Create();
+    constexpr std::uint32_t kSubmissions = 2000;
+    std::array<CQXVideoFrame, 2> frames;
+    for (std::uint32_t i = 0; i < kSubmissions; ++i) {
+        CQXVideoFrame& frame = frames[i % frames.size()];
+        // Spinning, not polling: the frame goes back the moment it is released.
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (frame.IsComplete())
+            ASSERT_LT(std::chrono::steady_clock::now(), deadline) << i;
+        // Channel-less frames are taken and released without drawing: the fastest cycle.
+        frame.SetComplete(true);
+        m_manager.SubmitFrame(&frame);
+    }
+    ASSERT_TRUE(WaitFor([&] { return !frames[0].IsComplete() && !frames[1].IsComplete(); }));
+    EXPECT_EQ(m_manager.GetFramesTaken(), kSubmissions);
 }
 
 TEST_F(CQXScreenManager4Test, SwitchFromTwoToFourRecordedChannelsResetsTheDisplayRequest) {
