@@ -42,6 +42,11 @@ public:
         std::lock_guard lock(m_mutex);
         return m_audioOffers;
     }
+    // Sound offered for playing in a mode other than "play".
+    std::size_t AudioOffersOutsidePlay() const {
+        std::lock_guard lock(m_mutex);
+        return m_audioOffersOutsidePlay;
+    }
     std::size_t HeldCount() const {
         std::lock_guard lock(m_mutex);
         return m_held.size();
@@ -75,6 +80,8 @@ protected:
         {
             std::lock_guard lock(m_mutex);
             ++m_audioOffers;
+            if (GetPlayMode() != QXPlayMode::kPlay)
+                ++m_audioOffersOutsidePlay;
         }
         CQXStorageDeviceManager::DeliverAudioFrame(frame);
     }
@@ -84,6 +91,7 @@ private:
     std::vector<Shown> m_frames;
     std::vector<CQXVideoFrame*> m_held;
     std::size_t m_audioOffers = 0;
+    std::size_t m_audioOffersOutsidePlay = 0;
     bool m_holding = false;
 };
 
