@@ -30,7 +30,8 @@ protected:
         ASSERT_EQ(m_manager->GetFormattedCount(), 1);
     }
 
-    // Starts playing, then changes at once to `mode` before anything is read.
+    // Starts playing, then asks at once for `mode`. The reader may still read a frame or a sound
+    // packet in "play" before it takes the change.
     void StartIn(std::uint32_t mode) {
         ASSERT_EQ(m_manager->StartStreaming(0), 1);
         if (mode != kPlay)
